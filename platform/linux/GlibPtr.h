@@ -1,0 +1,61 @@
+#pragma once
+// Owning holders for GLib/GObject values, so every path releases them.
+
+#include <glib-object.h>
+#include <glib.h>
+
+#include <utility>
+
+namespace kv::platform {
+
+template <typename T, void (*Free)(T*)>
+class GHolder {
+ public:
+  GHolder() = default;
+  explicit GHolder(T* value) : value_(value) {}
+  GHolder(GHolder&& other) noexcept : value_(std::exchange(other.value_, nullptr)) {}
+  GHolder& operator=(GHolder&& other) noexcept {
+    reset(std::exchange(other.value_, nullptr));
+    return *this;
+  }
+  GHolder(const GHolder&) = delete;
+  GHolder& operator=(const GHolder&) = delete;
+  ~GHolder() { reset(); }
+
+  T* get() const { return value_; }
+  T* operator->() const { return value_; }
+  explicit operator bool() const { return value_ != nullptr; }
+  T* release() { return std::exchange(value_, nullptr); }
+  void reset(T* value = nullptr) {
+    if (value_ != nullptr) {
+      Free(value_);
+    }
+    value_ = value;
+  }
+  // For out-parameters of GLib calls; drops any value held before.
+  T** out() {
+    reset();
+    return &value_;
+  }
+
+ private:
+  T* value_ = nullptr;
+};
+
+namespace detail {
+inline void FreeChars(char* p) { g_free(p); }
+inline void FreeStrv(char** p) { g_strfreev(p); }
+inline void FreeError(GError* p) { g_error_free(p); }
+template <typename T>
+void Unref(T* p) {
+  g_object_unref(p);
+}
+}  // namespace detail
+
+using GCharPtr = GHolder<char, detail::FreeChars>;
+using GStrvPtr = GHolder<char*, detail::FreeStrv>;
+using GErrorPtr = GHolder<GError, detail::FreeError>;
+template <typename T>
+using GObjectPtr = GHolder<T, detail::Unref<T>>;
+
+}  // namespace kv::platform
