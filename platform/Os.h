@@ -37,3 +37,14 @@ bool MoveToTrash(const std::filesystem::path& path);
 void DebugTrace(std::string_view line);
 
 }  // namespace kv::platform
+
+namespace kv::platform {
+
+// Appends `bytes` to `file` as one piece under an exclusive lock, so lines of
+// concurrent writers never interleave; never truncates. The folder must exist.
+bool AppendExclusive(const std::filesystem::path& file, std::string_view bytes);
+
+// MD5 (RFC 1321) of the whole file, read in pieces; false when it cannot be read.
+bool Md5OfFile(const std::filesystem::path& file, unsigned char digest[16]);
+
+}  // namespace kv::platform

@@ -2,10 +2,13 @@
 
 #include <gio/gio.h>
 #include <glib.h>
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -129,6 +132,59 @@ void DebugTrace(std::string_view line) {
     line.remove_suffix(2);
   }
   g_log("korvane", G_LOG_LEVEL_DEBUG, "%.*s", static_cast<int>(line.size()), line.data());
+}
+
+bool AppendExclusive(const std::filesystem::path& file, std::string_view bytes) {
+  const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    return false;
+  }
+  bool ok = ::flock(fd, LOCK_EX) == 0;
+  while (ok && !bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) {
+      continue;
+    }
+    ok = written > 0;
+    if (ok) {
+      bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+  }
+  // Closing the descriptor releases the lock.
+  return ::close(fd) == 0 && ok;
+}
+
+bool Md5OfFile(const std::filesystem::path& file, unsigned char digest[16]) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    return false;
+  }
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  GChecksum* checksum = g_checksum_new(G_CHECKSUM_MD5);
+  static constexpr std::size_t kPiece = 256 * 1024;
+  auto buffer = std::make_unique<unsigned char[]>(kPiece);
+  bool ok = true;
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer.get(), kPiece);
+    if (got == 0) {
+      break;
+    }
+    if (got < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      ok = false;
+      break;
+    }
+    g_checksum_update(checksum, buffer.get(), got);
+  }
+  ::close(fd);
+  if (ok) {
+    gsize length = 16;
+    g_checksum_get_digest(checksum, digest, &length);
+  }
+  g_checksum_free(checksum);
+  return ok;
 }
 
 }  // namespace kv::platform
