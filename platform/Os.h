@@ -60,3 +60,22 @@ namespace kv::platform {
 int ReplaceFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target);
 
 }  // namespace kv::platform
+
+namespace kv::platform {
+
+// Files of the per-user installation (shortcuts, the uninstall entry).
+
+// Writes `bytes` to a temporary file beside `file`, gives it exactly the
+// permission bits `mode`, flushes it and renames it over `file`: readers see
+// the old file or the whole new one. The folder must exist.
+bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, unsigned mode);
+
+enum class CreateOnceResult { kCreated, kExists, kFailed };
+
+// Creates `file` holding `bytes` with permission bits `mode` only when nothing
+// exists at that name; an existing entry is never changed. The file appears
+// whole or not at all. The folder must exist.
+CreateOnceResult CreateFileOnce(const std::filesystem::path& file, std::string_view bytes,
+                                unsigned mode);
+
+}  // namespace kv::platform
