@@ -4,18 +4,23 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kv::test {
 
 class ScratchFolder {
  public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kvtest-XXXXXX").string();
+  // `label` becomes part of the folder's name, to tell folders apart when kept.
+  explicit ScratchFolder(const std::string& label = "") {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / ("kvtest-" + label + "XXXXXX")).string();
     if (::mkdtemp(pattern.data()) != nullptr) {
       path_ = pattern;
     }
@@ -29,6 +34,8 @@ class ScratchFolder {
 
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+  // The folder as a string ending in '/'.
+  std::string slashed() const { return path_.string() + "/"; }
 
  private:
   std::filesystem::path path_;
@@ -44,6 +51,12 @@ inline std::string ReadFile(const std::filesystem::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+inline std::string ReadWholeFile(const std::filesystem::path& file) { return ReadFile(file); }
+
+inline void WriteWholeFile(const std::filesystem::path& file, const std::string& bytes) {
+  WriteFile(file, bytes);
+}
+
 // Names of the entries directly in `folder`.
 inline std::set<std::string> ListFolder(const std::filesystem::path& folder) {
   std::set<std::string> names;
@@ -52,6 +65,16 @@ inline std::set<std::string> ListFolder(const std::filesystem::path& folder) {
     names.insert(entry.path().filename().string());
   }
   return names;
+}
+
+// Every path below `folder`, relative to it, with '/' separators, sorted.
+inline std::vector<std::string> ListTree(const std::filesystem::path& folder) {
+  std::vector<std::string> paths;
+  for (const auto& item : std::filesystem::recursive_directory_iterator(folder)) {
+    paths.push_back(std::filesystem::relative(item.path(), folder).generic_string());
+  }
+  std::sort(paths.begin(), paths.end());
+  return paths;
 }
 
 }  // namespace kv::test
