@@ -4,15 +4,15 @@
 #include <string>
 
 #include "app/FileUtil.h"
-#include "tests/support/ScratchFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using kv::app::GetFileMd5;
 using kv::app::IsFolderEmpty;
-using kv::test::ScratchFolder;
-using kv::test::WriteFile;
+using kv::test::TempFolder;
+using kv::test::WriteTestFile;
 
 TEST(FileMd5, KnownDigests) {
   // RFC 1321, appendix A.5, and the classic million-letter vector (which also
@@ -32,9 +32,9 @@ TEST(FileMd5, KnownDigests) {
        "57edf4a22be3c955ac49da2e2107b67a"},
       {std::string(1000000, 'a'), "7707d6ae4e027c70eea2a935c2296f21"},
   };
-  ScratchFolder folder;
+  TempFolder folder;
   for (const Case& c : cases) {
-    WriteFile(folder / "file", c.content);
+    WriteTestFile(folder / "file", c.content);
     std::string digest;
     EXPECT_TRUE(GetFileMd5((folder / "file").string(), digest)) << c.content.size();
     EXPECT_EQ(digest, c.digest) << "content of " << c.content.size() << " bytes";
@@ -42,17 +42,17 @@ TEST(FileMd5, KnownDigests) {
 }
 
 TEST(FileMd5, AppendsToTheGivenText) {
-  ScratchFolder folder;
-  WriteFile(folder / "file", "abc");
+  TempFolder folder;
+  WriteTestFile(folder / "file", "abc");
   std::string digest = "md5=";
   EXPECT_TRUE(GetFileMd5((folder / "file").string(), digest));
   EXPECT_EQ(digest, "md5=900150983cd24fb0d6963f7d28e17f72");
 }
 
 TEST(FileMd5, UnreadableInputFailsAndLeavesTheTextAlone) {
-  ScratchFolder folder;
+  TempFolder folder;
   fs::create_directory(folder / "folder");
-  WriteFile(folder / "file", "x");
+  WriteTestFile(folder / "file", "x");
   const fs::path cases[] = {folder / "absent", folder / "absent/deeper", folder / "folder",
                             folder / "file/below-a-file", ""};
   for (const fs::path& path : cases) {
@@ -78,16 +78,16 @@ TEST(FolderEmpty, OnlyAFolderWithoutEntriesIsEmpty) {
       {"holding only a dangling link", "with-link", false},
       {"trailing separator", "parent/", false},
   };
-  ScratchFolder folder;
+  TempFolder folder;
   fs::create_directories(folder / "empty");
   fs::create_directories(folder / "parent/child");
   fs::create_directories(folder / "with-file");
-  WriteFile(folder / "with-file/a", "");
+  WriteTestFile(folder / "with-file/a", "");
   fs::create_directories(folder / "with-hidden");
-  WriteFile(folder / "with-hidden/.a", "");
+  WriteTestFile(folder / "with-hidden/.a", "");
   fs::create_directories(folder / "with-link");
   fs::create_symlink("nowhere", folder / "with-link/link");
-  WriteFile(folder / "file", "x");
+  WriteTestFile(folder / "file", "x");
   for (const Case& c : cases) {
     EXPECT_EQ(IsFolderEmpty(folder.path().string() + "/" + c.path), c.empty) << c.name;
   }

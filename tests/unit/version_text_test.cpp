@@ -8,15 +8,15 @@
 #include <vector>
 
 #include "app/FileUtil.h"
-#include "tests/support/ScratchFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using kv::app::GetFileVersionText;
-using kv::test::ReadFile;
-using kv::test::ScratchFolder;
-using kv::test::WriteFile;
+using kv::test::ReadTestFile;
+using kv::test::TempFolder;
+using kv::test::WriteTestFile;
 
 constexpr const char* kNoVersion = "None VerSion Supprot";
 
@@ -118,14 +118,14 @@ TEST(VersionText, ReadsTheFileVersionOfEveryTranslation) {
       {"ELF magic only", "\177ELF", kNoVersion},
   };
   for (const Case& c : cases) {
-    ScratchFolder folder;
-    WriteFile(folder / "program", c.file);
+    TempFolder folder;
+    WriteTestFile(folder / "program", c.file);
     EXPECT_EQ(GetFileVersionText((folder / "program").string()), c.text) << c.name;
   }
 }
 
 TEST(VersionText, MissingPathYieldsEmptyTextAndAFolderHasNoVersion) {
-  ScratchFolder folder;
+  TempFolder folder;
   EXPECT_EQ(GetFileVersionText((folder / "absent").string()), "");
   EXPECT_EQ(GetFileVersionText((folder / "absent/deeper").string()), "");
   EXPECT_EQ(GetFileVersionText(""), "");
@@ -142,11 +142,11 @@ TEST(VersionText, RealExecutables) {
 TEST(VersionText, DamagedFilesNeverCrash) {
   const std::string record = Record(kOneTranslation);
   const std::string good = BuildElf(record);
-  ScratchFolder folder;
+  TempFolder folder;
   const fs::path program = folder / "program";
   // The section table is at the end, so every cut loses it.
   for (std::size_t size = 0; size < good.size(); ++size) {
-    WriteFile(program, good.substr(0, size));
+    WriteTestFile(program, good.substr(0, size));
     EXPECT_EQ(GetFileVersionText(program.string()), kNoVersion) << "cut at " << size;
   }
   // Any byte overwritten with any of these values: some text or none, but never
@@ -155,7 +155,7 @@ TEST(VersionText, DamagedFilesNeverCrash) {
     for (const unsigned char value : {0x00, 0x01, 0x40, 0x7F, 0x80, 0xFF}) {
       std::string damaged = good;
       damaged[at] = static_cast<char>(value);
-      WriteFile(program, damaged);
+      WriteTestFile(program, damaged);
       EXPECT_LE(GetFileVersionText(program.string()).size(), record.size())
           << "byte " << at << " = " << int{value};
     }
@@ -172,16 +172,16 @@ TEST(VersionText, DamagedFilesNeverCrash) {
     } else {
       Put<std::uint16_t>(damaged, at, static_cast<std::uint16_t>(value));
     }
-    WriteFile(program, damaged);
+    WriteTestFile(program, damaged);
     EXPECT_EQ(GetFileVersionText(program.string()), kNoVersion) << "field " << at;
   }
 }
 
 TEST(VersionText, CutCopiesOfTheTestProgramHaveNoVersion) {
-  ScratchFolder folder;
+  TempFolder folder;
   const fs::path copy = folder / "program";
   fs::copy_file("/proc/self/exe", copy);
-  const std::string head = ReadFile(copy).substr(0, 64);
+  const std::string head = ReadTestFile(copy).substr(0, 64);
   std::uint64_t tableAt = 0;
   std::memcpy(&tableAt, &head[0x28], sizeof tableAt);
   const std::uint64_t size = fs::file_size(copy);

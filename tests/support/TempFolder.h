@@ -12,20 +12,20 @@
 
 namespace kv::test {
 
-class ScratchFolder {
+class TempFolder {
  public:
-  ScratchFolder() {
+  TempFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "kvtest-XXXXXX").string();
     if (::mkdtemp(pattern.data()) != nullptr) {
       path_ = pattern;
     }
   }
-  ~ScratchFolder() {
+  ~TempFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
   }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
@@ -34,18 +34,18 @@ class ScratchFolder {
   std::filesystem::path path_;
 };
 
-inline void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
+inline void WriteTestFile(const std::filesystem::path& file, std::string_view bytes) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-inline std::string ReadFile(const std::filesystem::path& file) {
+inline std::string ReadTestFile(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // Names of the entries directly in `folder`.
-inline std::set<std::string> ListFolder(const std::filesystem::path& folder) {
+inline std::set<std::string> FolderNames(const std::filesystem::path& folder) {
   std::set<std::string> names;
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
