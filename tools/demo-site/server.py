@@ -31,6 +31,7 @@ ACCOUNTS = {"player1": "korvane123", "player2": "lorvik456"}
 DEMO_PASSWORD = "demo"
 MAX_ACCOUNT_LENGTH = 32
 MAX_FORM_BYTES = 16 * 1024
+MAX_DISCARD_BYTES = 1024 * 1024
 
 SERVERS = {"1": "服务器 1 · 烈焰之地", "2": "服务器 2 · 寒霜王座", "3": "服务器 3 · 暗金深渊"}
 REMEMBER_COOKIE = "kv_account"
@@ -144,16 +145,31 @@ class DemoSiteHandler(http.server.BaseHTTPRequestHandler):
     def do_POST(self):
         url = urllib.parse.urlsplit(self.path)
         length = self.headers.get("Content-Length", "")
-        if url.path != "/login/lorvik/check":
+        if not length.isdigit():
             self.close_connection = True
-            self.send_text(404, "not found")
+            self.send_text(411, "a form needs a Content-Length")
             return
-        if not length.isdigit() or int(length) > MAX_FORM_BYTES:
-            self.close_connection = True
-            self.send_text(413 if length.isdigit() else 411, "form too large or unsized")
+        length = int(length)
+        refusal = ((404, "not found") if url.path != "/login/lorvik/check" else
+                   (413, "form too large") if length > MAX_FORM_BYTES else None)
+        if refusal:
+            # Read what was sent before answering, so the client is not reset
+            # while it still writes its body.
+            self.discard_body(length)
+            self.send_text(*refusal)
             return
-        body = self.rfile.read(int(length)).decode("utf-8", errors="replace")
+        body = self.rfile.read(length).decode("utf-8", errors="replace")
         self.login_check(urllib.parse.parse_qs(body, keep_blank_values=True))
+
+    def discard_body(self, length):
+        if length > MAX_DISCARD_BYTES:
+            self.close_connection = True
+            return
+        while length > 0:
+            chunk = self.rfile.read(min(CHUNK_BYTES, length))
+            if not chunk:
+                break
+            length -= len(chunk)
 
     # --- login -----------------------------------------------------------
 
