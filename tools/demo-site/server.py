@@ -295,13 +295,17 @@ class DemoSiteHandler(http.server.BaseHTTPRequestHandler):
             self.end_headers()
             source.seek(first_byte)
             remaining = length
-            while remaining > 0:
-                chunk = source.read(min(CHUNK_BYTES, remaining))
-                if not chunk:  # the file shrank under us: the client sees a short body
-                    self.close_connection = True
-                    break
-                self.wfile.write(chunk)
-                remaining -= len(chunk)
+            try:
+                while remaining > 0:
+                    chunk = source.read(min(CHUNK_BYTES, remaining))
+                    if not chunk:  # the file shrank under us: the client sees a short body
+                        self.close_connection = True
+                        break
+                    self.wfile.write(chunk)
+                    remaining -= len(chunk)
+            except ConnectionError:
+                self.close_connection = True
+                self.log_message("download of %s broken off by the client", path)
 
     # --- replies ---------------------------------------------------------
 
