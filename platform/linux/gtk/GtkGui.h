@@ -4,9 +4,36 @@
 
 namespace kv::platform {
 
+// The GTK 3 / WebKitGTK 4.1 / X11 implementation of the window system.
 class GtkGui final : public Gui {
  public:
+  GtkGui();
+  ~GtkGui() override;
+  GtkGui(const GtkGui&) = delete;
+  GtkGui& operator=(const GtkGui&) = delete;
+
   bool Initialize() override;
+  std::unique_ptr<Window> MakeWindow(const WindowOptions& options, WindowEvents& events) override;
+  std::unique_ptr<WebView> MakeWebView(Window& host, WebViewEvents& events,
+                                       const WebViewOptions& options) override;
+  std::unique_ptr<Image> DecodePng(std::span<const std::uint8_t> bytes) override;
+  std::unique_ptr<Image> CreateImage(int width, int height,
+                                     std::span<const std::uint32_t> argb) override;
+  std::unique_ptr<Canvas> CreateCanvas(Size size) override;
+  Size ScreenSize() override;
+  Rect WorkArea() override;
+  bool IsActiveApplication() override;
+  bool SendWindowMessage(NativeWindowId target, int message, std::int64_t param) override;
+  bool WindowExists(NativeWindowId target) override;
+  void RunMainLoop() override;
+  void QuitMainLoop() override;
+  void RunOnUiThread(std::function<void()> task) override;
+  void ClearWebData(std::function<void(bool)> done) override;
+  std::filesystem::path WebDataFolder() override;
+  std::filesystem::path WebCacheFolder() override;
+
+ private:
+  bool initialized_ = false;
 };
 
 }  // namespace kv::platform
