@@ -15,6 +15,38 @@ class NoDisplay final : public kv::platform::Gui {
     return false;
   }
   int calls = 0;
+
+  // Nothing below is reached without a display.
+  std::unique_ptr<kv::platform::Window> MakeWindow(const kv::platform::WindowOptions&,
+                                                   kv::platform::WindowEvents&) override {
+    return nullptr;
+  }
+  std::unique_ptr<kv::platform::WebView> MakeWebView(kv::platform::Window&,
+                                                     kv::platform::WebViewEvents&,
+                                                     const kv::platform::WebViewOptions&) override {
+    return nullptr;
+  }
+  std::unique_ptr<kv::platform::Image> DecodePng(std::span<const std::uint8_t>) override {
+    return nullptr;
+  }
+  std::unique_ptr<kv::platform::Image> CreateImage(int, int,
+                                                   std::span<const std::uint32_t>) override {
+    return nullptr;
+  }
+  std::unique_ptr<kv::platform::Canvas> CreateCanvas(kv::platform::Size) override {
+    return nullptr;
+  }
+  kv::platform::Size ScreenSize() override { return {}; }
+  kv::platform::Rect WorkArea() override { return {}; }
+  bool IsActiveApplication() override { return false; }
+  bool SendWindowMessage(kv::platform::NativeWindowId, int, std::int64_t) override { return false; }
+  bool WindowExists(kv::platform::NativeWindowId) override { return false; }
+  void RunMainLoop() override {}
+  void QuitMainLoop() override {}
+  void RunOnUiThread(std::function<void()>) override {}
+  void ClearWebData(std::function<void(bool)> done) override { done(false); }
+  std::filesystem::path WebDataFolder() override { return {}; }
+  std::filesystem::path WebCacheFolder() override { return {}; }
 };
 
 TEST(AppModes, WindowModesEndWithAMessageWhenThereIsNoDisplay) {
