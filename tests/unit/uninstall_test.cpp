@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "app/Uninstall.h"
+#include "platform/Keys.h"
+#include "platform/Os.h"
+#include "tests/fake/FakeGui.h"
 #include "tests/support/SandboxEnvironment.h"
 #include "tests/support/TempFolder.h"
 
@@ -110,6 +113,57 @@ TEST(UninstallConfirm, ReplacesAnEarlierCopyAndStartsNothingWhenItCannotCopy) {
   EXPECT_FALSE(run.result);
   EXPECT_TRUE(run.started.empty());
   EXPECT_EQ(ReadTestFile(dataHome / "cache" / "q7kovrtmpu.exe"), "stale copy of another program");
+}
+
+// The stage as the launcher runs it: the skinned box asks; Escape, the close
+// cross or Cancel leave everything as it was, Enter goes ahead. The process
+// start is recorded instead of made (it would start this test program).
+TEST(UninstallConfirm, TheSkinnedBoxAsksForTheRunningProgram) {
+  const fs::path copy = kv::test::SandboxDataHome() / "cache" / "q7kovrtmpu.exe";
+  const std::string own = kv::platform::ExecutablePath().string();
+  struct Case {
+    const char* name;
+    void (*answer)(kv::fake::FakeWindow&);
+    bool proceeds;
+  };
+  const Case cases[] = {
+      {"Escape", [](kv::fake::FakeWindow& w) { w.KeyDown(kv::platform::kKeyEscape); }, false},
+      {"close request", [](kv::fake::FakeWindow& w) { w.RequestClose(); }, false},
+      {"Enter", [](kv::fake::FakeWindow& w) { w.KeyDown(kv::platform::kKeyReturn); }, true},
+  };
+  for (const Case& c : cases) {
+    std::error_code ignored;
+    fs::remove(copy, ignored);
+    kv::fake::FakeGui gui;
+    std::vector<std::string> texts;
+    gui.modalScripts.push_back([&](kv::fake::FakeWindow& w) {
+      for (const auto& op : w.Paint().OpsOf(kv::fake::PaintOp::Kind::kText)) {
+        texts.push_back(op.text);
+      }
+      c.answer(w);
+    });
+    kv::app::ConfirmStage stage = kv::app::ConfirmStageFor(gui);
+    std::vector<Started> started;
+    stage.start = [&](const std::string& program, const std::string& commandLine) {
+      started.push_back({program, commandLine});
+      return true;
+    };
+    EXPECT_EQ(stage.ownPath, own) << c.name;
+
+    EXPECT_EQ(kv::app::ConfirmUninstall(stage), c.proceeds) << c.name;
+
+    EXPECT_TRUE(gui.modalScripts.empty()) << c.name << ": the box was not shown";
+    EXPECT_EQ(texts, (std::vector<std::string>{"卸载", "您是否确认卸载《Korvane》？"})) << c.name;
+    EXPECT_EQ(fs::exists(copy), c.proceeds) << c.name;
+    if (c.proceeds) {
+      ASSERT_EQ(started.size(), 1u) << c.name;
+      EXPECT_EQ(started[0].program, copy.string()) << c.name;
+      EXPECT_EQ(started[0].commandLine, "-u " + own) << c.name;
+      EXPECT_EQ(fs::file_size(copy), fs::file_size(own)) << c.name;
+    } else {
+      EXPECT_TRUE(started.empty()) << c.name;
+    }
+  }
 }
 
 TEST(UninstallRemoval, TouchesOnlyAnEntryDirectlyInsideTheProgramFolder) {
