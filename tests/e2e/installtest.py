@@ -20,6 +20,7 @@ import os
 import shutil
 import stat
 import subprocess
+import time
 import urllib.parse
 
 import kvtest
@@ -158,3 +159,24 @@ def read_trash(trash):
         datetime.datetime.strptime(values["DeletionDate"], "%Y-%m-%dT%H:%M:%S")
         contents[original] = os.path.join(files, name)
     return contents
+
+
+def find_window(name, timeout=30.0):
+    """The id of the first visible window whose name matches the regular
+    expression `name`, waiting for it to appear."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
+                               capture_output=True, text=True)
+        ids = found.stdout.split()
+        if found.returncode == 0 and ids:
+            return ids[0]
+        time.sleep(0.05)
+    raise AssertionError("no window named %r appeared" % name)
+
+
+def press_key(window, key):
+    """Gives `window` the focus and presses `key` (an xdotool key name) there."""
+    subprocess.run(["xdotool", "windowactivate", "--sync", window], capture_output=True)
+    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True, capture_output=True)
+    subprocess.run(["xdotool", "key", "--clearmodifiers", key], check=True, capture_output=True)

@@ -1,5 +1,9 @@
 """Uninstallation on the real launcher in a sandboxed home.
 
+The round trip starts the uninstall shortcut with a real freedesktop launcher
+(`gio launch`): the installed launcher shows its confirmation box, which is
+answered from the keyboard (Escape declines, Return agrees).
+
 An installation is made by the setup driver, and the launcher itself
 (KORVANE_BIN, the same version) is put in place of the installed copy. The
 removal stage runs from the temporary copy <data>/cache/q7kovrtmpu.exe with
@@ -102,6 +106,68 @@ class UninstallTest(unittest.TestCase):
         self.assertEqual(kvtest.read_bytes(victim), b"the user's own file\n")
         self.assertTrue(os.path.isfile(os.path.join(documents, "res", "keep.txt")))
         self.assert_kept([box.installed, os.path.join(box.res_folder, "systemset.ini")])
+
+
+class UninstallRoundTripTest(unittest.TestCase):
+    """The confirmation stage started from the uninstall shortcut, both answers."""
+
+    def setUp(self):
+        installtest.require_drivers(self)
+        self.box = installtest.InstallSandbox("round trip")
+        self.addCleanup(self.box.cleanup)
+        download = self.box.place(installtest.SETUP_DRIVER, "Downloads", "korvane")
+        self.box.run_setup(download)
+        self.box.copy_executable(kvtest.KORVANE_BIN, self.box.installed)
+        self.copy = os.path.join(self.box.cache_folder, UNINSTALL_COPY)
+
+    def confirm(self, key):
+        """Starts the uninstall shortcut, answers the box with `key` and waits for
+        the confirmation stage to end; returns what it left running."""
+        box = self.box
+        with kvtest.Subreaper() as reaper:
+            launch = kvtest.run("gio", ["launch", os.path.join(box.menu, UNINSTALL_LINK)],
+                                box.env)
+            self.assertEqual(launch.code, 0, launch)
+            stage = reaper.wait_for_adopted(timeout=30)
+            self.assertIsNotNone(stage, "the uninstall shortcut started nothing")
+            self.assertEqual(stage.argv, [box.installed, "-u"])
+            window = installtest.find_window("^卸载$")
+            installtest.press_key(window, key)
+            self.assertEqual(reaper.reap(stage.pid, timeout=30), 0)
+            # Whatever the stage started is ours now that it has ended.
+            started = [reaper.describe(pid) for pid in reaper.children()]
+            for process in started:
+                self.assertEqual(reaper.reap(process.pid, timeout=60), 0, process)
+            return started
+
+    def test_declined_leaves_everything(self):
+        box = self.box
+        before = installtest.snapshot(box.root)
+        self.assertEqual(self.confirm("Escape"), [], "declining starts nothing")
+        self.assertEqual(installtest.changed_paths(before, installtest.snapshot(box.root)), [],
+                         "not a file or folder of the sandbox changed")
+        self.assertTrue(os.path.isfile(os.path.join(box.desktop, DESKTOP_LINK)))
+        self.assertTrue(os.path.isfile(box.entry))
+
+    def test_accepted_removes_the_installation(self):
+        box = self.box
+        installed_bytes = kvtest.read_bytes(box.installed)
+        links = {os.path.join(box.desktop, DESKTOP_LINK), os.path.join(box.menu, PROGRAM_LINK),
+                 os.path.join(box.menu, UNINSTALL_LINK)}
+        entry = kvtest.read_bytes(box.entry)
+        profile = kvtest.read_bytes(box.profile)
+
+        started = self.confirm("Return")
+
+        self.assertEqual(len(started), 1, "exactly the removal stage: %r" % started)
+        self.assertEqual(kvtest.read_bytes(self.copy), installed_bytes,
+                         "the temporary copy is the launcher and stays")
+        trash = installtest.read_trash(box.trash)
+        self.assertEqual(set(trash), links | {box.res_folder, box.menu, box.menu_parent})
+        self.assertFalse(os.path.lexists(box.installed))
+        self.assertEqual(os.listdir(box.program_folder), [])
+        self.assertEqual(kvtest.read_bytes(box.entry), entry)
+        self.assertEqual(kvtest.read_bytes(box.profile), profile)
 
 
 if __name__ == "__main__":
