@@ -32,6 +32,7 @@ class UpdateTest(unittest.TestCase):
         self.addCleanup(self.server.stop)
         self.watch.ignore(self.server.process.pid)
         self.addCleanup(self.watch.stop_all)
+        self.watch.forget_ended()
         self.installed = self.sandbox.install(DRIVER)
 
     def routes(self, download):
@@ -96,6 +97,37 @@ class UpdateTest(unittest.TestCase):
         hand_over = [r for r in self.watch.poll().values() if r["name"] == "q7kovrtmp.exe"]
         self.watch.wait_for(lambda _: all(r["ended"] for r in hand_over), HAND_OVER_TIMEOUT)
         self.assertEqual([r["status"] for r in hand_over], [0])
+
+    def test_hand_over_command_line_and_a_download_that_cannot_start(self):
+        """The downloaded file is started with exactly "-d " + the installed path as
+        its command line; when it cannot be started the launcher exits all the same."""
+        recorder = os.path.join(self.sandbox.root, "recorder.sh")
+        with open(recorder, "w", encoding="ascii") as stream:
+            stream.write('#!/bin/sh\nprintf "%s\\n" "$#" "$@" > "$0.args"\n')
+        garbage = os.path.join(self.sandbox.root, "garbage.bin")
+        with open(garbage, "wb") as stream:
+            stream.write(bytes(range(256)) * 64)
+        arguments = self.sandbox.temp_exe + ".args"
+        for name, served, ran in [("a program that records its arguments", recorder, True),
+                                  ("bytes that are no program", garbage, False)]:
+            with self.subTest(name):
+                for leftover in (self.sandbox.run_log, arguments):
+                    if os.path.exists(leftover):
+                        os.remove(leftover)
+                self.server.set_routes(self.routes({"file": served}))
+                self.assertEqual(self.run_installed(), 0)
+                # Once every process the attempt started has ended, nothing more is logged.
+                self.watch.wait_for(lambda p: all(r["ended"] for r in p.values()),
+                                    HAND_OVER_TIMEOUT)
+                messages = updatetest.read_run_log(self.sandbox.run_log)
+                self.assertEqual(len(messages), 8, messages)
+                self.assertEqual(messages[-1], "Finish download,file md5=" + updatetest.file_md5(served))
+                self.assertTrue(updatetest.same_bytes(self.installed, DRIVER))
+                if ran:
+                    with open(arguments, encoding="utf-8") as stream:
+                        self.assertEqual(stream.read(), "1\n-d %s\n" % self.installed)
+                else:
+                    self.assertFalse(os.path.exists(arguments))
 
     def test_broken_download_keeps_the_installed_copy(self):
         size = os.path.getsize(NEXT)

@@ -134,6 +134,10 @@ class ProcessWatch:
     def ignore(self, pid):
         self.ignored.add(pid)
 
+    def forget_ended(self):
+        """Drops the records of processes that have ended (start of a new case)."""
+        self.processes = {pid: r for pid, r in self.poll().items() if not r["ended"]}
+
     def poll(self):
         me = os.getpid()
         for entry in os.listdir("/proc"):
