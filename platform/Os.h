@@ -59,6 +59,9 @@ namespace kv::platform {
 // of the step that failed, after removing the partly written file.
 int ReplaceFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target);
 
+// Lets everyone read and run the file, only its owner write it (mode 0755).
+bool MakeExecutable(const std::filesystem::path& file);
+
 }  // namespace kv::platform
 
 namespace kv::platform {
