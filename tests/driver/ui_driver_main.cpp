@@ -3,8 +3,10 @@
 //   korvane-ui-driver messagebox [title] [message]   prints "result <n>" when answered
 //   korvane-ui-driver veil                             a main window with the veil over it
 //   korvane-ui-driver html <url>                       a window with an HTML view
+//   korvane-ui-driver alpha <png id>                   a window showing the image's own alpha
 // Windows are named so tests can find them: "korvane-driver-main", "温馨提示"/title.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -12,6 +14,7 @@
 #include "platform/linux/gtk/GtkGui.h"
 #include "ui/CustomMessageBox.h"
 #include "ui/MenbanDlg.h"
+#include "ui/PngImages.h"
 
 namespace {
 
@@ -93,6 +96,27 @@ int RunHtml(kv::platform::Gui& gui, const std::string& url) {
   return 0;
 }
 
+// A window whose whole picture is a PNG resource with per-pixel alpha.
+// A light backdrop window lies behind it, so holes show a known colour.
+int RunAlpha(kv::platform::Gui& gui, int id) {
+  MainFace backdrop;
+  auto behind = MakeMain(gui, backdrop, {20, 20, 1400, 800});
+  MainFace face;
+  face.gui = &gui;
+  kv::platform::WindowOptions options;
+  options.title = "korvane-driver-alpha";
+  options.rect = {60, 40, 100, 100};
+  auto window = gui.MakeWindow(options, face);
+  window->SetAlphaImage(kv::ui::LoadPngImage(gui, id));
+  // Above the backdrop once both are on the screen.
+  gui.RunOnUiThread([&] {
+    window->Show();
+    window->Activate();
+  });
+  gui.RunMainLoop();
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,6 +135,9 @@ int main(int argc, char** argv) {
   }
   if (mode == "veil") {
     return RunVeil(gui);
+  }
+  if (mode == "alpha" && argc > 2) {
+    return RunAlpha(gui, std::atoi(argv[2]));
   }
   if (mode == "html" && argc > 2) {
     return RunHtml(gui, argv[2]);
