@@ -75,6 +75,7 @@ class Driver:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
+        self.process.stdout.close()
         self.home.cleanup()
 
     def __enter__(self):
