@@ -38,7 +38,8 @@ class Driver:
         self.seen = []
         self.process = subprocess.Popen(
             [DRIVER, *args], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, env=full_env)
-        threading.Thread(target=self._read, daemon=True).start()
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
 
     def _read(self):
         for raw in self.process.stdout:
@@ -75,6 +76,7 @@ class Driver:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
+        self.reader.join(5)
         self.process.stdout.close()
         self.home.cleanup()
 
