@@ -114,6 +114,7 @@ GtkWindowImpl::GtkWindowImpl(GtkGui& gui, const WindowOptions& options, WindowEv
   g_signal_connect(layout_, "button-release-event", G_CALLBACK(OnButton), this);
   g_signal_connect(layout_, "motion-notify-event", G_CALLBACK(OnMotion), this);
   g_signal_connect(layout_, "leave-notify-event", G_CALLBACK(OnLeave), this);
+  g_signal_connect(layout_, "enter-notify-event", G_CALLBACK(OnEnter), this);
   g_signal_connect(layout_, "size-allocate", G_CALLBACK(OnLayoutAllocated), this);
   gtk_widget_show(layout_);
 
@@ -573,6 +574,17 @@ gboolean GtkWindowImpl::OnButton(GtkWidget*, GdkEventButton* event, gpointer dat
 }
 
 gboolean GtkWindowImpl::OnMotion(GtkWidget*, GdkEventMotion* event, gpointer data) {
+  auto* self = static_cast<GtkWindowImpl*>(data);
+  if (!self->OwnsEvent(event->window)) {
+    return FALSE;
+  }
+  self->events_.OnMouseMove({static_cast<int>(event->x), static_cast<int>(event->y)});
+  return TRUE;
+}
+
+// A pointer that jumps into the window (a warp, a window appearing under it)
+// brings no motion event: entering counts as a move to where it entered.
+gboolean GtkWindowImpl::OnEnter(GtkWidget*, GdkEventCrossing* event, gpointer data) {
   auto* self = static_cast<GtkWindowImpl*>(data);
   if (!self->OwnsEvent(event->window)) {
     return FALSE;
