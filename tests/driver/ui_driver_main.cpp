@@ -4,6 +4,7 @@
 //   korvane-ui-driver veil                             a main window with the veil over it
 //   korvane-ui-driver html <url>                       a window with an HTML view
 //   korvane-ui-driver alpha <png id>                   a window showing the image's own alpha
+//   korvane-ui-driver teardown <url>                   parent window destroyed before its view
 //   korvane-ui-driver button                           a skinned button with a hint on a window
 //   korvane-ui-driver platform                         hotkeys, messages and states (below)
 //   korvane-ui-driver send <window id> <message> <param>
@@ -122,6 +123,27 @@ int RunAlpha(kv::platform::Gui& gui, int id) {
   return 0;
 }
 
+// The view outlives its parent window: the owner deletes it afterwards, once.
+int RunTeardown(kv::platform::Gui& gui, const std::string& url) {
+  HtmlHost face;
+  auto main = MakeMain(gui, face, {50, 50, 600, 400});
+  auto view = std::make_unique<kv::browser::CMyHtmlView>(gui);
+  view->Create("MyWebBrowser", {0, 30, 600, 370}, *main, kv::browser::CMyHtmlView::kControlId);
+  view->Navigate(url);
+  gui.RunOnUiThread([&] {
+    main.reset();
+    std::printf("parent destroyed\n");
+    view->Refresh();
+    view->MoveWindow(0, 0, 10, 10);
+    view.reset();
+    std::printf("view deleted\n");
+    std::fflush(stdout);
+    gui.QuitMainLoop();
+  });
+  gui.RunMainLoop();
+  return 0;
+}
+
 struct PrintCommands : kv::ui::CommandTarget {
   void OnCommand(int id) override {
     std::printf("command %d\n", id);
@@ -224,6 +246,9 @@ int main(int argc, char** argv) {
   }
   if (mode == "veil") {
     return RunVeil(gui);
+  }
+  if (mode == "teardown" && argc > 2) {
+    return RunTeardown(gui, argv[2]);
   }
   if (mode == "button") {
     return RunButton(gui);

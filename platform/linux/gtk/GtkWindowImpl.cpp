@@ -101,8 +101,8 @@ struct GtkWindowImpl::TimerSource {
 };
 
 GtkWindowImpl::GtkWindowImpl(GtkGui& gui, const WindowOptions& options, WindowEvents& events)
-    : gui_(gui), kind_(options.kind), events_(events), owner_(options.owner), rect_(options.rect) {
-  auto* ownerImpl = dynamic_cast<GtkWindowImpl*>(owner_);
+    : gui_(gui), kind_(options.kind), events_(events), rect_(options.rect) {
+  auto* ownerImpl = dynamic_cast<GtkWindowImpl*>(options.owner);
   layout_ = gtk_layout_new(nullptr, nullptr);
   g_object_ref_sink(layout_);
   gtk_widget_set_app_paintable(layout_, TRUE);
@@ -235,9 +235,11 @@ void GtkWindowImpl::Place(const Rect& rect) {
     gtk_window_resize(GTK_WINDOW(window_), std::max(rect.width, 1), std::max(rect.height, 1));
     return;
   }
-  if (auto* parent = dynamic_cast<GtkWindowImpl*>(owner_)) {
+  // The parent is asked through GTK: its window object may be gone already.
+  GtkWidget* parent = gtk_widget_get_parent(layout_);
+  if (parent != nullptr && GTK_IS_LAYOUT(parent)) {
     gtk_widget_set_size_request(layout_, std::max(rect.width, 0), std::max(rect.height, 0));
-    gtk_layout_move(GTK_LAYOUT(parent->ClientWidget()), layout_, rect.x, rect.y);
+    gtk_layout_move(GTK_LAYOUT(parent), layout_, rect.x, rect.y);
   }
 }
 
@@ -250,18 +252,15 @@ Size GtkWindowImpl::ClientSize() const {
 }
 
 Point GtkWindowImpl::ClientToScreen(Point client) const {
-  if (window_ != nullptr) {
-    GdkWindow* gdkWindow = gtk_widget_get_window(layout_);
-    if (gdkWindow != nullptr && gtk_widget_get_mapped(layout_)) {
-      int x = 0;
-      int y = 0;
-      gdk_window_get_origin(gdkWindow, &x, &y);
-      return {client.x + x, client.y + y};
-    }
-    return {client.x + rect_.x, client.y + rect_.y};
+  GdkWindow* gdkWindow =
+      gtk_widget_get_mapped(layout_) ? gtk_layout_get_bin_window(GTK_LAYOUT(layout_)) : nullptr;
+  if (gdkWindow != nullptr) {
+    int x = 0;
+    int y = 0;
+    gdk_window_get_origin(gdkWindow, &x, &y);
+    return {client.x + x, client.y + y};
   }
-  Point inParent{client.x + rect_.x, client.y + rect_.y};
-  return owner_ != nullptr ? owner_->ClientToScreen(inParent) : inParent;
+  return {client.x + rect_.x, client.y + rect_.y};
 }
 
 void GtkWindowImpl::Show() {

@@ -83,7 +83,6 @@ class GtkWindowImpl final : public Window {
   GtkGui& gui_;
   WindowKind kind_;
   WindowEvents& events_;
-  Window* owner_;
   GtkWidget* window_ = nullptr;  // GtkWindow/GtkPlug of top-level kinds, else null
   GtkWidget* layout_ = nullptr;  // the client area
   Rect rect_;
