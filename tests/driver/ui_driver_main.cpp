@@ -85,9 +85,15 @@ int RunVeil(kv::platform::Gui& gui) {
   return 0;
 }
 
+// Sees every key before the page; keeps Space from it, as the login pop-up does.
 struct HtmlHost : MainFace {
   void OnPaint(kv::platform::Painter& painter) override {
     painter.FillRect({0, 0, 4000, 4000}, kv::platform::Color::FromArgb(0xFF404040));
+  }
+  bool OnKeyDown(int key, int modifiers) override {
+    std::printf("key %d %d\n", key, modifiers);
+    std::fflush(stdout);
+    return key == 0x20;
   }
 };
 
