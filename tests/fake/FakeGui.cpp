@@ -63,6 +63,25 @@ void FakePainter::DrawString(const std::string& text, const platform::FontSpec& 
   ops.push_back(op);
 }
 
+Size FakePainter::MeasureString(const std::string& text, const platform::FontSpec& font,
+                               int maxWidth) {
+  int cell = static_cast<int>(font.pixelSize + 0.5f);
+  int characters = 0;
+  for (unsigned char c : text) {
+    if ((c & 0xC0) != 0x80) {
+      ++characters;
+    }
+  }
+  int width = characters * cell;
+  int lines = 1;
+  if (maxWidth > 0 && width > maxWidth && cell > 0) {
+    int perLine = std::max(1, maxWidth / cell);
+    lines = (characters + perLine - 1) / perLine;
+    width = perLine * cell;
+  }
+  return {width, lines * cell};
+}
+
 void FakePainter::Save() {
   saved_.push_back(offset_);
 }

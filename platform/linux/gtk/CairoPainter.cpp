@@ -361,6 +361,24 @@ void CairoPainter::DrawString(const std::string& text, const FontSpec& font, Col
   cairo_restore(cr_);
 }
 
+Size CairoPainter::MeasureString(const std::string& text, const FontSpec& font, int maxWidth) {
+  if (text.empty() || !g_utf8_validate(text.c_str(), static_cast<gssize>(text.size()), nullptr)) {
+    return {};
+  }
+  LayoutPtr layout(pango_cairo_create_layout(cr_));
+  FontDescription description(font);
+  pango_layout_set_font_description(layout.get(), description.value);
+  if (maxWidth > 0) {
+    pango_layout_set_width(layout.get(), maxWidth * PANGO_SCALE);
+    pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+  }
+  pango_layout_set_text(layout.get(), text.c_str(), static_cast<int>(text.size()));
+  int width = 0;
+  int height = 0;
+  pango_layout_get_pixel_size(layout.get(), &width, &height);
+  return {width, height};
+}
+
 CairoCanvas::CairoCanvas(Size size)
     : size_{std::max(size.width, 1), std::max(size.height, 1)},
       surface_(NewSurface(size_.width, size_.height)),

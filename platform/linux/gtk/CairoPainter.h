@@ -64,6 +64,7 @@ class CairoPainter final : public Painter {
   void FillRect(const Rect& area, Color color) override;
   void DrawString(const std::string& text, const FontSpec& font, Color color, const RectF& layout,
                   const TextFormat& format) override;
+  Size MeasureString(const std::string& text, const FontSpec& font, int maxWidth) override;
   void Save() override { cairo_save(cr_); }
   void Restore() override { cairo_restore(cr_); }
   void Translate(int dx, int dy) override { cairo_translate(cr_, dx, dy); }
