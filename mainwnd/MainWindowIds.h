@@ -18,16 +18,14 @@ inline constexpr int IDC_BTN_REFRESH = 1021;
 inline constexpr int IDC_BTN_CLEARCACHE = 1030;
 
 // Other commands.
-inline constexpr int IDCANCEL = 2;               // a close request after the exit prompt
-inline constexpr int ID_CACHE_CLEARED = 10002;   // the web data is cleared
-inline constexpr int ID_ACCEL_REFRESH = 32778;   // F5 through the accelerator: no action
+inline constexpr int IDCANCEL = 2;              // a close request after the exit prompt
+inline constexpr int ID_CACHE_CLEARED = 10002;  // the web data is cleared
+inline constexpr int ID_ACCEL_REFRESH = 32778;  // F5 through the accelerator: no action
 inline constexpr int IDC_HTML_VIEW = 10000;
 
 // Timers of the main window.
 inline constexpr int TIMER_REFIT = 102;
 inline constexpr int kRefitDelayMs = 10;
-inline constexpr int TIMER_VEIL_ANIMATION = 5000;  // on the veil's window
-inline constexpr int kVeilAnimationMs = 200;
 
 // The window's own sizing requests, with the numbers of the system commands
 // they stand for. Each maps onto a window-manager request (see OnSysCommand).
@@ -38,10 +36,11 @@ inline constexpr int SC_RESTORE = 0xF120;
 
 // Messages between the main window and a game window of another process,
 // delivered with Gui::SendWindowMessage / WindowEvents::OnMessage.
-inline constexpr int WM_GAMEWND_CREATED = 3025;   // game -> main: param = the game window's id
-inline constexpr int WM_GAMEWND_REFRESH = 3026;   // main -> game: reload the page
-inline constexpr int WM_GAMEWND_RELAYOUT = 3027;  // main -> game: 0 leave the strip free, 1 cover all
-inline constexpr int WM_GAMEWND_CLOSE = 0x0010;   // main -> game: close (the number of WM_CLOSE)
+inline constexpr int WM_GAMEWND_CREATED = 3025;  // game -> main: param = the game window's id
+inline constexpr int WM_GAMEWND_REFRESH = 3026;  // main -> game: reload the page
+inline constexpr int WM_GAMEWND_RELAYOUT =
+    3027;  // main -> game: 0 leave the strip free, 1 cover all
+inline constexpr int WM_GAMEWND_CLOSE = 0x0010;  // main -> game: close (the number of WM_CLOSE)
 inline constexpr int kGameWindowClosePauseMs = 50;
 
 // Geometry.
