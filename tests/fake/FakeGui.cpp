@@ -64,7 +64,7 @@ void FakePainter::DrawString(const std::string& text, const platform::FontSpec& 
 }
 
 Size FakePainter::MeasureString(const std::string& text, const platform::FontSpec& font,
-                               int maxWidth) {
+                                int maxWidth) {
   int cell = static_cast<int>(font.pixelSize + 0.5f);
   int characters = 0;
   for (unsigned char c : text) {
@@ -418,6 +418,7 @@ std::unique_ptr<platform::WebView> FakeGui::MakeWebView(platform::Window& host,
 }
 
 std::unique_ptr<platform::Image> FakeGui::DecodePng(std::span<const std::uint8_t> bytes) {
+  ++decodePngCalls;
   static constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   // Signature, IHDR length and type, then width and height, big-endian.
   if (bytes.size() < 24 || !std::equal(kSignature, kSignature + 8, bytes.begin()) ||

@@ -309,6 +309,7 @@ class FakeGui final : public platform::Gui {
   int mainLoopRuns = 0;
   int mainLoopQuits = 0;
   int clearWebDataCalls = 0;
+  int decodePngCalls = 0;
   std::vector<std::function<void(bool)>> pendingClears;  // finish with FinishClearWebData
 
   // Live windows and web views, in creation order.
