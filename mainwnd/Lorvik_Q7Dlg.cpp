@@ -1,6 +1,7 @@
 #include "mainwnd/Lorvik_Q7Dlg.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string_view>
 #include <utility>
 
@@ -228,6 +229,8 @@ void CLorvik_Q7Dlg::DefaultSysCommand(int command) {
     default:
       break;
   }
+  // The window manager may report our own requests later (or not at all).
+  m_lastState = m_pWindow->State();
 }
 
 // --- states
@@ -463,14 +466,34 @@ void CLorvik_Q7Dlg::OnCacheCleared() {
 
 // --- window events
 
-void CLorvik_Q7Dlg::OnMouseDown(MouseButton button, Point) {
-  // A press on the strip drags the window, as a caption would; never while zoomed.
-  if (button == MouseButton::kLeft && !IsZoomed()) {
+// A press on the strip drags the window, as a caption would; never while
+// zoomed. The window manager takes the drag over once the pointer moves, so a
+// click or a double click on the strip stays with this window.
+void CLorvik_Q7Dlg::OnMouseDown(MouseButton button, Point at) {
+  m_bDragPending = button == MouseButton::kLeft && !IsZoomed();
+  m_ptPress = at;
+}
+
+void CLorvik_Q7Dlg::OnMouseMove(Point at) {
+  if (!m_bDragPending) {
+    return;
+  }
+  if (std::abs(at.x - m_ptPress.x) < kDragThreshold &&
+      std::abs(at.y - m_ptPress.y) < kDragThreshold) {
+    return;
+  }
+  m_bDragPending = false;
+  if (!IsZoomed()) {
     m_pWindow->BeginMoveDrag();
   }
 }
 
+void CLorvik_Q7Dlg::OnMouseUp(MouseButton, Point) {
+  m_bDragPending = false;
+}
+
 void CLorvik_Q7Dlg::OnDoubleClick(MouseButton button, Point) {
+  m_bDragPending = false;
   if (button != MouseButton::kLeft || m_bFullScreen) {
     return;
   }

@@ -88,6 +88,8 @@ class CLorvik_Q7Dlg final : public platform::WindowEvents, public ui::CommandTar
   // --- platform::WindowEvents
   void OnPaint(platform::Painter& painter) override;
   void OnMouseDown(platform::MouseButton button, platform::Point at) override;
+  void OnMouseUp(platform::MouseButton button, platform::Point at) override;
+  void OnMouseMove(platform::Point at) override;
   void OnDoubleClick(platform::MouseButton button, platform::Point at) override;
   bool OnKeyDown(int key, int modifiers) override;
   void OnTimer(int id) override;
@@ -127,6 +129,10 @@ class CLorvik_Q7Dlg final : public platform::WindowEvents, public ui::CommandTar
   platform::Rect m_rcRestored;
   platform::Size m_lastClientSize;
   platform::WindowState m_lastState = platform::WindowState::kNormal;
+  // A press on the strip that becomes a drag once the pointer moves this far.
+  static constexpr int kDragThreshold = 4;
+  bool m_bDragPending = false;
+  platform::Point m_ptPress;
   bool m_bEnded = false;
   bool m_bRunning = false;
   int m_nResult = 0;
