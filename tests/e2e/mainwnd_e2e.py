@@ -9,6 +9,7 @@ import os
 import re
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 import urllib.parse
@@ -167,7 +168,9 @@ class Driver:
     """korvane-mainwnd-driver showing `url`; `window` is its main window's X id."""
 
     def __init__(self, url):
-        self.process = subprocess.Popen([DRIVER, url], stdout=subprocess.PIPE,
+        # Output goes to a file: a launcher started by this one may hold a pipe open.
+        self.output = tempfile.TemporaryFile(mode="w+")
+        self.process = subprocess.Popen([DRIVER, url], stdout=self.output,
                                         stderr=subprocess.DEVNULL, text=True)
         self.pid = self.process.pid
         self.window = wait_for(lambda: main_window_of(self.pid), 30, "the main window to show")
@@ -189,8 +192,8 @@ class Driver:
     def wait_exit(self, timeout=15):
         if self.process is not None:
             code = self.process.wait(timeout=timeout)
-            output = self.process.stdout.read()
-            return code, output
+            self.output.seek(0)
+            return code, self.output.read()
         wait_for(lambda: not self.alive(), timeout, "process %d to end" % self.pid)
         return None, ""
 
