@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "platform/Painter.h"
@@ -91,6 +92,11 @@ class CairoCanvas final : public Canvas {
   cairo_t* cr_;
   CairoPainter painter_;
 };
+
+// The text DrawString shows for `text` in `rect`: all of it, or a head of it
+// followed by "…" when it does not fit and `format` asks for trimming.
+std::string FittedText(const std::string& text, const FontSpec& font, const RectF& rect,
+                       const TextFormat& format);
 
 // The family actually used for `family`: itself when the system has it
 // (compared without regard to case), else "sans-serif".
