@@ -86,7 +86,7 @@ bool CLorvik_Q7Dlg::OnInitDialog() {
   m_bMinimizedByButton = false;
 
   // Frameless, 1000 x 700, captioned with string 107; not shown before the login ends.
-  const Rect workArea = m_gui.WorkArea();
+  const Rect workArea = UsableArea();
   platform::WindowOptions options;
   options.kind = platform::WindowKind::kTopLevel;
   options.title = res::LoadString(res::IDS_CAPTION);
@@ -235,13 +235,17 @@ void CLorvik_Q7Dlg::DefaultSysCommand(int command) {
 
 // --- states
 
-void CLorvik_Q7Dlg::FitToWorkArea() {
-  Rect area = m_gui.WorkArea();
-  if (area.IsEmpty()) {
-    const Size screen = m_gui.ScreenSize();
-    area = {0, 0, screen.width, screen.height};
+Rect CLorvik_Q7Dlg::UsableArea() const {
+  const Rect area = m_gui.WorkArea();
+  if (!area.IsEmpty()) {
+    return area;
   }
-  m_pWindow->Place(area);
+  const Size screen = m_gui.ScreenSize();
+  return {0, 0, screen.width, screen.height};
+}
+
+void CLorvik_Q7Dlg::FitToWorkArea() {
+  m_pWindow->Place(UsableArea());
   PlaceContent(false);
   InvalidateTitleStrip();
 }

@@ -100,6 +100,8 @@ class CLorvik_Q7Dlg final : public platform::WindowEvents, public ui::CommandTar
 
  private:
   void EndDialog(int result);
+  // The work area, or the whole screen when the window system names none.
+  platform::Rect UsableArea() const;
   // Zoomed: maximised or fullscreen, as the window manager reports it or as
   // this window asked for it (the window manager answers asynchronously).
   bool IsZoomed() const;

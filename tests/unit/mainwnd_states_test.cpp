@@ -634,12 +634,17 @@ TEST(MainWindowStates, StartsMaximisedToTheWorkArea) {
     const char* name;
     Rect workArea;
     Rect expected;
+    Rect restored;  // where the restore button puts it: centred in that area
   };
   const WorkAreaCase cases[] = {
-      {"panel at the bottom", {0, 0, 1600, 960}, {0, 0, 1600, 960}},
-      {"no panel", {0, 0, 1600, 1000}, {0, 0, 1600, 1000}},
-      {"panel at the top: the work area's own corner", {0, 32, 1600, 968}, {0, 32, 1600, 968}},
-      {"work area unknown: the screen", {0, 0, 0, 0}, {0, 0, 1600, 1000}},
+      {"panel at the bottom", {0, 0, 1600, 960}, {0, 0, 1600, 960}, {300, 130, 1000, 700}},
+      {"no panel", {0, 0, 1600, 1000}, {0, 0, 1600, 1000}, {300, 150, 1000, 700}},
+      {"panel at the top: the work area's own corner",
+       {0, 32, 1600, 968},
+       {0, 32, 1600, 968},
+       {300, 166, 1000, 700}},
+      {"panel on the left", {64, 0, 1536, 1000}, {64, 0, 1536, 1000}, {332, 150, 1000, 700}},
+      {"work area unknown: the screen", {0, 0, 0, 0}, {0, 0, 1600, 1000}, {300, 150, 1000, 700}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -654,6 +659,8 @@ TEST(MainWindowStates, StartsMaximisedToTheWorkArea) {
     EXPECT_FALSE(h.ButtonShown(mw::IDC_BTN_MAXIMIZE));
     EXPECT_TRUE(h.ButtonShown(mw::IDC_BTN_RESTORE));
     EXPECT_EQ(h.View().Placement(), (Rect{0, 30, c.expected.width, c.expected.height - 30}));
+    h.ClickButton(mw::IDC_BTN_RESTORE);
+    EXPECT_EQ(h.Main().Geometry(), c.restored);
   }
 }
 
