@@ -91,16 +91,16 @@ def run(*args):
     return subprocess.run(args, check=True, capture_output=True, text=True).stdout
 
 
+def visible_windows(name):
+    """Ids of the visible windows whose name matches `name` (a regex)."""
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
+                            capture_output=True, text=True)
+    return [int(line) for line in result.stdout.split()]
+
+
 def find_window(name, timeout=20.0):
     """The id of the visible window whose name matches `name` (a regex)."""
-
-    def search():
-        result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
-                                capture_output=True, text=True)
-        ids = [int(line) for line in result.stdout.split()]
-        return ids[-1] if ids else None
-
-    return wait_for(search, timeout, "window " + name)
+    return wait_for(lambda: (visible_windows(name) or [None])[-1], timeout, "window " + name)
 
 
 def geometry(window):

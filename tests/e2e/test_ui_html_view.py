@@ -165,5 +165,19 @@ class HtmlViewTest(unittest.TestCase):
         self.assertEqual(self.traces()[-1:], ["popup.html"])
 
 
+class TeardownTest(unittest.TestCase):
+    def test_view_outlives_its_parent_window(self):
+        site = Site()
+        try:
+            driver = e2e.Driver("teardown", site.url)
+            with driver:
+                driver.wait_line("^view deleted$", 30)
+                self.assertEqual(driver.process.wait(10), 0, driver.output())
+                self.assertFalse([l for l in driver.output() if "CRITICAL" in l or "WARNING" in l],
+                                 driver.output())
+        finally:
+            site.close()
+
+
 if __name__ == "__main__":
     unittest.main(argv=[sys.argv[0]], exit=True)
