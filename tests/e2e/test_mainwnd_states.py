@@ -8,7 +8,7 @@ import time
 from mainwnd_e2e import (CAPTION, RESTORED_SIZE, SCREEN, WORK_AREA, Driver, PageServer, Panel,
                          button_centre, check, click_at, click_button, drag, geometry, key, log,
                          hover, main, map_state, net_wm_state, run, screenshot, strip_point,
-                         toplevel_windows, wait_for, wait_geometry, window_named)
+                         toplevel_windows, wait_for, wait_geometry, window_name, window_named)
 
 MAXIMISED = WORK_AREA
 CENTRED = ((WORK_AREA[2] - RESTORED_SIZE[0]) // 2, (WORK_AREA[3] - RESTORED_SIZE[1]) // 2,
@@ -42,7 +42,8 @@ def body(started):
     check(1.9 <= delay, "the tooltip waits about 2000 ms (%.2f s)" % delay)
     time.sleep(0.3)
     screenshot("mainwnd-tooltip.png")
-    log("tooltip windows", [hex(w) for w in tooltip])
+    check("全屏/取消全屏（快捷键F11）" in [window_name(w) for w in tooltip],
+          "the fullscreen button's tooltip")
     hover(800, 600)
     wait_for(lambda: not (toplevel_windows() - before), 6, "the tooltip to go")
 
