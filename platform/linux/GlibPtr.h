@@ -52,6 +52,9 @@ inline void FreeStrv(char** p) {
 inline void FreeError(GError* p) {
   g_error_free(p);
 }
+inline void FreeChecksum(GChecksum* p) {
+  g_checksum_free(p);
+}
 template <typename T>
 void Unref(T* p) {
   g_object_unref(p);
@@ -61,6 +64,7 @@ void Unref(T* p) {
 using GCharPtr = GHolder<char, detail::FreeChars>;
 using GStrvPtr = GHolder<char*, detail::FreeStrv>;
 using GErrorPtr = GHolder<GError, detail::FreeError>;
+using GChecksumPtr = GHolder<GChecksum, detail::FreeChecksum>;
 template <typename T>
 using GObjectPtr = GHolder<T, detail::Unref<T>>;
 
