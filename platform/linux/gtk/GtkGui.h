@@ -1,8 +1,17 @@
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "platform/Gui.h"
 
+typedef struct _WebKitWebContext WebKitWebContext;
+typedef union _GdkEvent GdkEvent;
+typedef void GdkXEvent;
+
 namespace kv::platform {
+
+class GtkWindowImpl;
 
 // The GTK 3 / WebKitGTK 4.1 / X11 implementation of the window system.
 class GtkGui final : public Gui {
@@ -32,8 +41,30 @@ class GtkGui final : public Gui {
   std::filesystem::path WebDataFolder() override;
   std::filesystem::path WebCacheFolder() override;
 
+  // --- for the backend's windows
+  void AddWindow(GtkWindowImpl* window);
+  void RemoveWindow(GtkWindowImpl* window);
+  bool GrabHotkey(GtkWindowImpl* owner, int id, int modifiers, int key);
+  void UngrabHotkey(GtkWindowImpl* owner, int id);
+  // The one web engine context of the process (persistent data, cookies kept).
+  WebKitWebContext* WebContext();
+
  private:
+  struct Hotkey {
+    GtkWindowImpl* owner;
+    int id;
+    int keycode;
+    unsigned int modifiers;  // X modifier mask
+  };
+  static int FilterXEvent(GdkXEvent* xevent, GdkEvent* event, void* data);
+  bool HandleXEvent(void* xevent);
+  void GrabVariants(const Hotkey& hotkey, bool grab);
+
   bool initialized_ = false;
+  std::vector<GtkWindowImpl*> windows_;
+  std::vector<Hotkey> hotkeys_;
+  WebKitWebContext* webContext_ = nullptr;
+  int mainLoopDepth_ = 0;
 };
 
 }  // namespace kv::platform

@@ -1,0 +1,106 @@
+#pragma once
+// A Window on GTK 3: a GtkWindow (or GtkPlug) for top-level kinds, whose client
+// area is a GtkLayout; a child is a GtkLayout inside its parent's layout. The
+// layout carries the painting, the mouse input and any children or web views.
+
+#include <gtk/gtk.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "platform/Window.h"
+
+namespace kv::platform {
+
+class GtkGui;
+class CairoImage;
+
+class GtkWindowImpl final : public Window {
+ public:
+  GtkWindowImpl(GtkGui& gui, const WindowOptions& options, WindowEvents& events);
+  ~GtkWindowImpl() override;
+
+  NativeWindowId Handle() const override;
+  void SetTitle(const std::string& title) override;
+  void Place(const Rect& rect) override;
+  Rect Geometry() const override;
+  Size ClientSize() const override;
+  Point ClientToScreen(Point client) const override;
+  void Show() override;
+  void Hide() override;
+  bool IsVisible() const override;
+  void Activate() override;
+  void Minimize() override;
+  void Maximize() override;
+  void Restore() override;
+  void SetFullscreen(bool on) override;
+  WindowState State() const override { return state_; }
+  void BeginMoveDrag() override;
+  void SetTaskbarEntry(bool shown) override;
+  void SetKeepAbove(bool above) override;
+  void SetOpacity(std::uint8_t alpha) override;
+  void SetColorKey(std::optional<Color> key) override;
+  void SetAlphaImage(const Image* image) override;
+  void Invalidate() override;
+  void Invalidate(const Rect& area) override;
+  void RenderInto(Painter& painter) override { events_.OnPaint(painter); }
+  void SetTimer(int id, int ms, bool repeat) override;
+  void KillTimer(int id) override;
+  int RunModal() override;
+  void EndModal(int result) override;
+  bool RegisterHotkey(int id, int modifiers, int key) override;
+  void UnregisterHotkey(int id) override;
+
+  // --- backend
+  GtkWidget* ClientWidget() const { return layout_; }
+  GtkWidget* TopWidget() const;
+  // The X id if the native window exists already (no realisation forced).
+  unsigned long ExistingXid() const;
+  WindowEvents& Events() { return events_; }
+
+ private:
+  struct TimerSource;
+  static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer self);
+  static gboolean OnButton(GtkWidget* widget, GdkEventButton* event, gpointer self);
+  static gboolean OnMotion(GtkWidget* widget, GdkEventMotion* event, gpointer self);
+  static gboolean OnLeave(GtkWidget* widget, GdkEventCrossing* event, gpointer self);
+  static gboolean OnKey(GtkWidget* widget, GdkEventKey* event, gpointer self);
+  static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer self);
+  static gboolean OnWindowState(GtkWidget* widget, GdkEventWindowState* event, gpointer self);
+  static gboolean OnConfigure(GtkWidget* widget, GdkEventConfigure* event, gpointer self);
+  static void OnLayoutAllocated(GtkWidget* widget, GdkRectangle* allocation, gpointer self);
+  static void OnCompositedChanged(GdkScreen* screen, gpointer self);
+
+  bool IsTopKind() const { return window_ != nullptr; }
+  bool OwnsEvent(GdkWindow* window) const;
+  bool Composited() const;
+  void UpdateShape();
+  void UseRgbaVisualIfComposited();
+
+  GtkGui& gui_;
+  WindowKind kind_;
+  WindowEvents& events_;
+  Window* owner_;
+  GtkWidget* window_ = nullptr;  // GtkWindow/GtkPlug of top-level kinds, else null
+  GtkWidget* layout_ = nullptr;  // the client area
+  Rect rect_;
+  WindowState state_ = WindowState::kNormal;
+  std::optional<Color> colorKey_;
+  const CairoImage* alphaImage_ = nullptr;
+  bool shaped_ = false;
+  std::map<int, guint> timers_;
+  GMainLoop* modalLoop_ = nullptr;
+  std::optional<int> modalResult_;
+  struct Press {
+    guint button = 0;
+    double rootX = 0;
+    double rootY = 0;
+    guint32 time = 0;
+  } lastPress_;
+  gulong compositedHandler_ = 0;
+  // Cleared on destruction; handlers that call out check it before touching members again.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace kv::platform
