@@ -48,3 +48,10 @@ bool AppendExclusive(const std::filesystem::path& file, std::string_view bytes);
 bool Md5OfFile(const std::filesystem::path& file, unsigned char digest[16]);
 
 }  // namespace kv::platform
+
+namespace kv::platform {
+
+// Lets everyone read and run the file, only its owner write it (mode 0755).
+bool MakeExecutable(const std::filesystem::path& file);
+
+}  // namespace kv::platform

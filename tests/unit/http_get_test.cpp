@@ -1,0 +1,161 @@
+// The HTTP layer against a real server on loopback: what the listener is told,
+// in which order, and how transfers end.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Http.h"
+#include "tests/support/ScriptedServer.h"
+
+namespace {
+
+using kv::platform::HttpGet;
+using kv::platform::HttpResult;
+using kv::test::ScriptedServer;
+using Kind = HttpResult::Kind;
+
+// Records everything; stops where told to.
+class RecordingListener final : public kv::platform::HttpListener {
+ public:
+  bool stopAtResponse = false;
+  std::size_t stopAfterBytes = std::string::npos;
+
+  int responses = 0;
+  long status = -1;
+  std::optional<std::string> contentLength;
+  std::string body;
+  std::size_t largestPiece = 0;
+  bool bodyBeforeResponse = false;
+
+  bool OnResponse(long s, std::optional<std::string_view> length) override {
+    ++responses;
+    status = s;
+    if (length) {
+      contentLength = std::string(*length);
+    }
+    return !stopAtResponse;
+  }
+  bool OnBody(std::string_view piece) override {
+    bodyBeforeResponse = bodyBeforeResponse || responses == 0;
+    body += piece;
+    largestPiece = std::max(largestPiece, piece.size());
+    return body.size() < stopAfterBytes;
+  }
+};
+
+class HttpGetTest : public ::testing::Test {
+ protected:
+  HttpResult Get(const std::string& url, RecordingListener& listener) {
+    return HttpGet(url, {"kv-agent", std::chrono::milliseconds(5000)}, listener);
+  }
+  ScriptedServer server_;
+};
+
+TEST_F(HttpGetTest, ReportsTheFinalResponseOnceThenItsBody) {
+  const std::string body(1024 * 1024 + 7, 'x');
+  struct Case {
+    const char* name;
+    const char* routes;
+    long status;
+    std::optional<std::string> contentLength;
+    std::string body;
+  };
+  const Case cases[] = {
+      {"plain reply", R"({"/r": {"body": "hello"}})", 200, "5", "hello"},
+      {"no Content-Length", R"({"/r": {"body": "hello", "content_length": null}})", 200,
+       std::nullopt, "hello"},
+      {"body shorter than announced", R"({"/r": {"body": "hello", "content_length": 9}})", 200, "9",
+       "hello"},
+      {"closed mid-body", R"({"/r": {"body": "hello world", "close_after": 4}})", 200, "11",
+       "hell"},
+      {"body longer than announced", R"({"/r": {"body": "hello world", "content_length": 5}})", 200,
+       "5", "hello world"},
+      {"error status with body", R"({"/r": {"status": 404, "body": "gone"}})", 404, "4", "gone"},
+      {"redirections followed",
+       R"({"/r": {"status": 302, "headers": {"Location": "{base}/s"}, "body": "moved"},
+           "/s": {"status": 301, "headers": {"Location": "/t"}},
+           "/t": {"status": 203, "body": "there"}})",
+       203, "5", "there"},
+      {"3xx without Location is final", R"({"/r": {"status": 300, "body": "choose"}})", 300, "6",
+       "choose"},
+      {"large body", R"({"/r": {"fill": {"text": "x", "count": 1048583}}})", 200, "1048583", body},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server_.SetRoutes(c.routes);
+    RecordingListener listener;
+    const HttpResult result = Get(server_.BaseUrl() + "/r", listener);
+    EXPECT_EQ(result.kind, Kind::kComplete) << result.failure;
+    EXPECT_EQ(listener.responses, 1);
+    EXPECT_FALSE(listener.bodyBeforeResponse);
+    EXPECT_EQ(listener.status, c.status);
+    EXPECT_EQ(listener.contentLength, c.contentLength);
+    EXPECT_EQ(listener.body, c.body);
+    EXPECT_LE(listener.largestPiece, kv::platform::kHttpPieceSize);
+  }
+}
+
+TEST_F(HttpGetTest, SendsTheAgentAndTheTargetUnchanged) {
+  server_.SetRoutes(R"({"/q.php": {"body": "0"}})");
+  RecordingListener listener;
+  Get(server_.BaseUrl() + "/q.php?p=a&g=b&v=1.0.0.0", listener);
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].target, "/q.php?p=a&g=b&v=1.0.0.0");
+  EXPECT_EQ(requests[0].userAgent, "kv-agent");
+}
+
+TEST_F(HttpGetTest, ListenerStopsTheTransfer) {
+  server_.SetRoutes(R"({"/r": {"fill": {"text": "y", "count": 4000000}}})");
+  RecordingListener atResponse;
+  atResponse.stopAtResponse = true;
+  EXPECT_EQ(Get(server_.BaseUrl() + "/r", atResponse).kind, Kind::kStopped);
+  EXPECT_EQ(atResponse.responses, 1);
+  EXPECT_EQ(atResponse.body, "");
+
+  RecordingListener inBody;
+  inBody.stopAfterBytes = 1;
+  EXPECT_EQ(Get(server_.BaseUrl() + "/r", inBody).kind, Kind::kStopped);
+  EXPECT_LE(inBody.body.size(), kv::platform::kHttpPieceSize);
+}
+
+TEST_F(HttpGetTest, FailuresCarryTheLibraryText) {
+  const std::string refused = "http://127.0.0.1:" + std::to_string(ScriptedServer::UnusedPort());
+  server_.SetRoutes(R"({"/reset": {"fill": {"text": "z", "count": 300000}, "reset_after": 1000},
+                       "/to-file": {"status": 302, "headers": {"Location": "file:///etc/passwd"}},
+                       "/loop": {"status": 302, "headers": {"Location": "/loop"}}})");
+  struct Case {
+    const char* name;
+    std::string url;
+    bool responds;  // whether a response was seen before the failure
+  };
+  const Case cases[] = {
+      {"connection refused", refused + "/r", false},
+      {"reset mid-body", server_.BaseUrl() + "/reset", true},
+      {"redirection to a file", server_.BaseUrl() + "/to-file", false},
+      {"endless redirection", server_.BaseUrl() + "/loop", false},
+      {"no scheme", "123456", false},
+      {"leading blanks", "  " + server_.BaseUrl() + "/r", false},
+      {"other scheme", "ftp://127.0.0.1/x", false},
+      {"empty", "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingListener listener;
+    const HttpResult result = Get(c.url, listener);
+    EXPECT_EQ(result.kind, Kind::kFailed);
+    EXPECT_FALSE(result.failure.empty());
+    EXPECT_EQ(listener.responses, c.responds ? 1 : 0);
+  }
+  // Only the scripted routes were asked for: no guessed host, no file.
+  for (const auto& request : server_.Requests()) {
+    EXPECT_TRUE(request.target == "/reset" || request.target == "/to-file" ||
+                request.target == "/loop")
+        << request.target;
+  }
+}
+
+}  // namespace
