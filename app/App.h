@@ -14,9 +14,13 @@ class CLorvik_Q7App {
   explicit CLorvik_Q7App(platform::Gui& gui) : gui_(gui) {}
 
   // Runs the role that `commandLine` selects; returns the process exit code.
+  // The roles that show windows fail with a message on stderr when there is no
+  // display; the update hand-over ends the process itself when it succeeds.
   int InitInstance(const std::string& commandLine);
 
  private:
+  bool OpenDisplay();
+
   platform::Gui& gui_;
 };
 

@@ -10,6 +10,9 @@ namespace kv::app {
 // Computed on the first call and kept for the rest of the process.
 std::string GetProgramFolder();
 
+// The program-folder text for a given data home, as GetProgramFolder builds it.
+std::string ComposeProgramFolder(const std::filesystem::path& dataHome);
+
 // "<XDG data home>/cache", where update and uninstall copies are made.
 std::filesystem::path GetCacheFolder();
 

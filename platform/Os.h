@@ -54,4 +54,31 @@ namespace kv::platform {
 // Lets everyone read and run the file, only its owner write it (mode 0755).
 bool MakeExecutable(const std::filesystem::path& file);
 
+// Replaces `target` with a copy of `source`: the copy is written to a new file in
+// the target's folder and renamed over the target, so the target is always either
+// the old file or the complete new one, and a running copy of the old file does
+// not block the replacement. The copy gets the source's permission bits; a
+// symbolic link at `target` is followed. Returns 0, or the error number (errno)
+// of the step that failed, after removing the partly written file.
+int ReplaceFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target);
+
+}  // namespace kv::platform
+
+namespace kv::platform {
+
+// Files of the per-user installation (shortcuts, the uninstall entry).
+
+// Writes `bytes` to a temporary file beside `file`, gives it exactly the
+// permission bits `mode`, flushes it and renames it over `file`: readers see
+// the old file or the whole new one. The folder must exist.
+bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes, unsigned mode);
+
+enum class CreateOnceResult { kCreated, kExists, kFailed };
+
+// Creates `file` holding `bytes` with permission bits `mode` only when nothing
+// exists at that name; an existing entry is never changed. The file appears
+// whole or not at all. The folder must exist.
+CreateOnceResult CreateFileOnce(const std::filesystem::path& file, std::string_view bytes,
+                                unsigned mode);
+
 }  // namespace kv::platform

@@ -1,8 +1,8 @@
 #include "platform/Os.h"
 
+#include <fcntl.h>
 #include <gio/gio.h>
 #include <glib.h>
-#include <fcntl.h>
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -65,9 +65,13 @@ std::filesystem::path DesktopFromUserDirs() {
 
 }  // namespace
 
-std::filesystem::path UserDataHome() { return XdgFolder("XDG_DATA_HOME", ".local/share"); }
+std::filesystem::path UserDataHome() {
+  return XdgFolder("XDG_DATA_HOME", ".local/share");
+}
 
-std::filesystem::path UserConfigHome() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
+std::filesystem::path UserConfigHome() {
+  return XdgFolder("XDG_CONFIG_HOME", ".config");
+}
 
 std::filesystem::path MachineConfigFolder() {
   const char* value = std::getenv("XDG_CONFIG_DIRS");
@@ -86,7 +90,9 @@ std::filesystem::path DesktopFolder() {
   return desktop;
 }
 
-std::filesystem::path ProgramsMenuFolder() { return UserDataHome() / "applications"; }
+std::filesystem::path ProgramsMenuFolder() {
+  return UserDataHome() / "applications";
+}
 
 std::filesystem::path ExecutablePath() {
   std::error_code error;
@@ -109,8 +115,7 @@ bool StartProcess(const std::filesystem::path& program, const std::string& comma
   posix_spawnattr_init(&attributes);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
   pid_t child = 0;
-  const int result =
-      posix_spawn(&child, programText.c_str(), &actions, &attributes, argv, environ);
+  const int result = posix_spawn(&child, programText.c_str(), &actions, &attributes, argv, environ);
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   return result == 0;
@@ -140,6 +145,11 @@ bool AppendExclusive(const std::filesystem::path& file, std::string_view bytes) 
     return false;
   }
   bool ok = ::flock(fd, LOCK_EX) == 0;
+  // Under the lock the end of the file is ours: remember it, so that a write
+  // cut short (a full disk) can be taken back instead of leaving half a line.
+  const off_t end = ok ? ::lseek(fd, 0, SEEK_END) : -1;
+  ok = ok && end >= 0;
+  bool wroteSome = false;
   while (ok && !bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) {
@@ -147,8 +157,12 @@ bool AppendExclusive(const std::filesystem::path& file, std::string_view bytes) 
     }
     ok = written > 0;
     if (ok) {
+      wroteSome = true;
       bytes.remove_prefix(static_cast<std::size_t>(written));
     }
+  }
+  if (!ok && wroteSome) {
+    ::ftruncate(fd, end);
   }
   // Closing the descriptor releases the lock.
   return ::close(fd) == 0 && ok;
