@@ -59,6 +59,10 @@ class Painter {
   virtual void DrawString(const std::string& text, const FontSpec& font, Color color,
                           const RectF& layout, const TextFormat& format) = 0;
 
+  // The size `text` takes when laid out with `font`, wrapped at `maxWidth`
+  // pixels (0: one line per paragraph).
+  virtual Size MeasureString(const std::string& text, const FontSpec& font, int maxWidth) = 0;
+
   // Saves the translation and clip; Restore brings them back.
   virtual void Save() = 0;
   virtual void Restore() = 0;

@@ -19,6 +19,7 @@ enum class WindowKind {
   kPopup,     // undecorated top-level window kept above its owner, no taskbar entry
   kChild,     // an area inside the owner's client area (buttons, the web view's host)
   kEmbedded,  // a child of a foreign window given by its native id (another process)
+  kTooltip,   // a small pop-up over everything that never takes the focus
 };
 
 struct WindowOptions {

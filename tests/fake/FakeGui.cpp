@@ -63,6 +63,25 @@ void FakePainter::DrawString(const std::string& text, const platform::FontSpec& 
   ops.push_back(op);
 }
 
+Size FakePainter::MeasureString(const std::string& text, const platform::FontSpec& font,
+                                int maxWidth) {
+  int cell = static_cast<int>(font.pixelSize + 0.5f);
+  int characters = 0;
+  for (unsigned char c : text) {
+    if ((c & 0xC0) != 0x80) {
+      ++characters;
+    }
+  }
+  int width = characters * cell;
+  int lines = 1;
+  if (maxWidth > 0 && width > maxWidth && cell > 0) {
+    int perLine = std::max(1, maxWidth / cell);
+    lines = (characters + perLine - 1) / perLine;
+    width = perLine * cell;
+  }
+  return {width, lines * cell};
+}
+
 void FakePainter::Save() {
   saved_.push_back(offset_);
 }
@@ -399,6 +418,7 @@ std::unique_ptr<platform::WebView> FakeGui::MakeWebView(platform::Window& host,
 }
 
 std::unique_ptr<platform::Image> FakeGui::DecodePng(std::span<const std::uint8_t> bytes) {
+  ++decodePngCalls;
   static constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   // Signature, IHDR length and type, then width and height, big-endian.
   if (bytes.size() < 24 || !std::equal(kSignature, kSignature + 8, bytes.begin()) ||

@@ -62,6 +62,9 @@ class FakePainter final : public platform::Painter {
   void FillRect(const Rect& area, Color color) override;
   void DrawString(const std::string& text, const platform::FontSpec& font, Color color,
                   const platform::RectF& layout, const platform::TextFormat& format) override;
+  // Every character counts as a square of the font's pixel size.
+  Size MeasureString(const std::string& text, const platform::FontSpec& font,
+                     int maxWidth) override;
   void Save() override;
   void Restore() override;
   void Translate(int dx, int dy) override;
@@ -306,6 +309,7 @@ class FakeGui final : public platform::Gui {
   int mainLoopRuns = 0;
   int mainLoopQuits = 0;
   int clearWebDataCalls = 0;
+  int decodePngCalls = 0;
   std::vector<std::function<void(bool)>> pendingClears;  // finish with FinishClearWebData
 
   // Live windows and web views, in creation order.

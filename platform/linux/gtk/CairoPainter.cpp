@@ -304,46 +304,72 @@ std::string WithEllipsis(const std::string& text, std::size_t cut) {
   return head + "\xE2\x80\xA6";  // U+2026
 }
 
+// Prepares `layout` for `text` in `rect` and returns the text it shows: the
+// whole text, or when it does not fit and trimming is asked for, the longest
+// head that fits followed by an ellipsis.
+std::string LayOutText(PangoLayout* layout, const std::string& text, const FontSpec& font,
+                       const RectF& rect, const TextFormat& format) {
+  FontDescription description(font);
+  pango_layout_set_font_description(layout, description.value);
+  if (format.wrap) {
+    pango_layout_set_width(layout, static_cast<int>(rect.width * PANGO_SCALE));
+    pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+    pango_layout_set_alignment(layout, format.align == TextAlign::kCenter ? PANGO_ALIGN_CENTER
+                                       : format.align == TextAlign::kFar  ? PANGO_ALIGN_RIGHT
+                                                                          : PANGO_ALIGN_LEFT);
+  }
+  pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
+  if (format.trimming == Trimming::kNone || LayoutFits(layout, rect, format.wrap)) {
+    return text;
+  }
+  std::vector<std::size_t> cuts = CutPositions(layout, text, format.trimming);
+  std::string best = "\xE2\x80\xA6";
+  std::size_t low = 0;
+  std::size_t high = cuts.size();
+  while (low < high) {
+    std::size_t mid = (low + high) / 2;
+    std::string candidate = WithEllipsis(text, cuts[mid]);
+    pango_layout_set_text(layout, candidate.c_str(), static_cast<int>(candidate.size()));
+    if (LayoutFits(layout, rect, format.wrap)) {
+      best = std::move(candidate);
+      low = mid + 1;
+    } else {
+      high = mid;
+    }
+  }
+  pango_layout_set_text(layout, best.c_str(), static_cast<int>(best.size()));
+  return best;
+}
+
+bool UsableText(const std::string& text) {
+  return !text.empty() && g_utf8_validate(text.c_str(), static_cast<gssize>(text.size()), nullptr);
+}
+
 }  // namespace
+
+std::string FittedText(const std::string& text, const FontSpec& font, const RectF& rect,
+                       const TextFormat& format) {
+  if (!UsableText(text)) {
+    return {};
+  }
+  SurfacePtr scratch = NewSurface(1, 1);
+  cairo_t* cr = cairo_create(scratch.get());
+  std::string shown;
+  {
+    LayoutPtr layout(pango_cairo_create_layout(cr));
+    shown = LayOutText(layout.get(), text, font, rect, format);
+  }
+  cairo_destroy(cr);
+  return shown;
+}
 
 void CairoPainter::DrawString(const std::string& text, const FontSpec& font, Color color,
                               const RectF& rect, const TextFormat& format) {
-  if (text.empty() || rect.width <= 0 || rect.height <= 0 ||
-      !g_utf8_validate(text.c_str(), static_cast<gssize>(text.size()), nullptr)) {
+  if (!UsableText(text) || rect.width <= 0 || rect.height <= 0) {
     return;
   }
   LayoutPtr layout(pango_cairo_create_layout(cr_));
-  FontDescription description(font);
-  pango_layout_set_font_description(layout.get(), description.value);
-  if (format.wrap) {
-    pango_layout_set_width(layout.get(), static_cast<int>(rect.width * PANGO_SCALE));
-    pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
-    pango_layout_set_alignment(layout.get(), format.align == TextAlign::kCenter ? PANGO_ALIGN_CENTER
-                                             : format.align == TextAlign::kFar  ? PANGO_ALIGN_RIGHT
-                                                                                : PANGO_ALIGN_LEFT);
-  }
-  pango_layout_set_text(layout.get(), text.c_str(), static_cast<int>(text.size()));
-
-  if (format.trimming != Trimming::kNone && !LayoutFits(layout.get(), rect, format.wrap)) {
-    // The longest head of the text that, followed by an ellipsis, still fits.
-    std::vector<std::size_t> cuts = CutPositions(layout.get(), text, format.trimming);
-    std::string best = "\xE2\x80\xA6";
-    std::size_t low = 0;
-    std::size_t high = cuts.size();
-    while (low < high) {
-      std::size_t mid = (low + high) / 2;
-      std::string candidate = WithEllipsis(text, cuts[mid]);
-      pango_layout_set_text(layout.get(), candidate.c_str(), static_cast<int>(candidate.size()));
-      if (LayoutFits(layout.get(), rect, format.wrap)) {
-        best = std::move(candidate);
-        low = mid + 1;
-      } else {
-        high = mid;
-      }
-    }
-    pango_layout_set_text(layout.get(), best.c_str(), static_cast<int>(best.size()));
-  }
-
+  LayOutText(layout.get(), text, font, rect, format);
   double x = rect.x;
   if (!format.wrap && format.align != TextAlign::kNear) {
     int width = 0;
@@ -359,6 +385,24 @@ void CairoPainter::DrawString(const std::string& text, const FontSpec& font, Col
   cairo_move_to(cr_, x, rect.y);
   pango_cairo_show_layout(cr_, layout.get());
   cairo_restore(cr_);
+}
+
+Size CairoPainter::MeasureString(const std::string& text, const FontSpec& font, int maxWidth) {
+  if (text.empty() || !g_utf8_validate(text.c_str(), static_cast<gssize>(text.size()), nullptr)) {
+    return {};
+  }
+  LayoutPtr layout(pango_cairo_create_layout(cr_));
+  FontDescription description(font);
+  pango_layout_set_font_description(layout.get(), description.value);
+  if (maxWidth > 0) {
+    pango_layout_set_width(layout.get(), maxWidth * PANGO_SCALE);
+    pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+  }
+  pango_layout_set_text(layout.get(), text.c_str(), static_cast<int>(text.size()));
+  int width = 0;
+  int height = 0;
+  pango_layout_get_pixel_size(layout.get(), &width, &height);
+  return {width, height};
 }
 
 CairoCanvas::CairoCanvas(Size size)

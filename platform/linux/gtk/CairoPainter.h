@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "platform/Painter.h"
@@ -64,6 +65,7 @@ class CairoPainter final : public Painter {
   void FillRect(const Rect& area, Color color) override;
   void DrawString(const std::string& text, const FontSpec& font, Color color, const RectF& layout,
                   const TextFormat& format) override;
+  Size MeasureString(const std::string& text, const FontSpec& font, int maxWidth) override;
   void Save() override { cairo_save(cr_); }
   void Restore() override { cairo_restore(cr_); }
   void Translate(int dx, int dy) override { cairo_translate(cr_, dx, dy); }
@@ -90,6 +92,11 @@ class CairoCanvas final : public Canvas {
   cairo_t* cr_;
   CairoPainter painter_;
 };
+
+// The text DrawString shows for `text` in `rect`: all of it, or a head of it
+// followed by "…" when it does not fit and `format` asks for trimming.
+std::string FittedText(const std::string& text, const FontSpec& font, const RectF& rect,
+                       const TextFormat& format);
 
 // The family actually used for `family`: itself when the system has it
 // (compared without regard to case), else "sans-serif".

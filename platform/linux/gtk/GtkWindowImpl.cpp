@@ -127,8 +127,13 @@ GtkWindowImpl::GtkWindowImpl(GtkGui& gui, const WindowOptions& options, WindowEv
     if (kind_ == WindowKind::kEmbedded) {
       window_ = gtk_plug_new(static_cast<::Window>(options.foreignParent));
     } else {
-      window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+      window_ =
+          gtk_window_new(kind_ == WindowKind::kTooltip ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL);
       gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
+      if (kind_ == WindowKind::kTooltip) {
+        gtk_window_set_type_hint(GTK_WINDOW(window_), GDK_WINDOW_TYPE_HINT_TOOLTIP);
+        gtk_window_set_accept_focus(GTK_WINDOW(window_), FALSE);
+      }
     }
     g_object_ref_sink(window_);
     gtk_widget_set_app_paintable(window_, TRUE);
@@ -192,7 +197,8 @@ GtkWidget* GtkWindowImpl::TopWidget() const {
 
 NativeWindowId GtkWindowImpl::Handle() const {
   GtkWidget* widget = window_ != nullptr ? window_ : layout_;
-  if (window_ == nullptr && !gtk_widget_get_realized(gtk_widget_get_parent(layout_))) {
+  GtkWidget* parent = window_ == nullptr ? gtk_widget_get_parent(layout_) : nullptr;
+  if (window_ == nullptr && (parent == nullptr || !gtk_widget_get_realized(parent))) {
     return static_cast<NativeWindowId>(ExistingXid());
   }
   gtk_widget_realize(widget);
