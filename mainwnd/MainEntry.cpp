@@ -1,13 +1,14 @@
-#include <cstdio>
-
 #include "app/Modes.h"
+#include "mainwnd/LoginStep.h"
+#include "mainwnd/Lorvik_Q7Dlg.h"
 
 namespace kv::app {
 
-// The main window is not built yet; the ordinary launcher says so and ends.
-int RunOrdinaryLauncher(platform::Gui&) {
-  std::fputs("korvane: the launcher window is not available in this build yet\n", stderr);
-  return 1;
+// The ordinary launcher: the main window runs until a prompt ends it.
+int RunOrdinaryLauncher(platform::Gui& gui) {
+  mainwnd::NoLoginStep login;
+  mainwnd::CLorvik_Q7Dlg dialog(gui, login);
+  return dialog.DoModal() < 0 ? 1 : 0;
 }
 
 }  // namespace kv::app

@@ -1,0 +1,22 @@
+#include "mainwnd/ProcessServices.h"
+
+#include <chrono>
+#include <thread>
+
+#include "platform/Os.h"
+
+namespace kv::mainwnd {
+
+ProcessServices ProcessServices::System() {
+  ProcessServices services;
+  services.executablePath = [] { return platform::ExecutablePath(); };
+  services.startProcess = [](const std::filesystem::path& program, const std::string& commandLine) {
+    return platform::StartProcess(program, commandLine);
+  };
+  services.sleep = [](int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  };
+  return services;
+}
+
+}  // namespace kv::mainwnd
