@@ -1,6 +1,5 @@
 #include "app/Uninstall.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -8,6 +7,7 @@
 #include "platform/Os.h"
 #include "res/Resources.h"
 #include "res/StringIds.h"
+#include "ui/CustomMessageBox.h"
 
 namespace kv::app {
 
@@ -127,10 +127,26 @@ void RemoveInstallation(const install::InstallLayout& layout, const install::Sho
   }
 }
 
-// The confirmation question needs the skinned message box, which is not
-// built yet; until it is, this stage ends without changing anything.
-void RunUninstallConfirm(platform::Gui&, const std::string&) {
-  std::fputs("korvane: uninstallation is not available in this build yet\n", stderr);
+ConfirmStage ConfirmStageFor(platform::Gui& gui) {
+  ConfirmStage stage;
+  stage.ask = [&gui](const std::string& caption, const std::string& text) {
+    ui::CCustomMessageBox box(gui);
+    box.SetTexts(caption, text);
+    return box.DoModal();
+  };
+  stage.start = [](const std::string& program, const std::string& commandLine) {
+    return platform::StartProcess(program, commandLine);
+  };
+  stage.ownPath = platform::ExecutablePath().string();
+  stage.dataHome = platform::UserDataHome().string();
+  while (stage.dataHome.size() > 1 && stage.dataHome.ends_with('/')) {
+    stage.dataHome.pop_back();
+  }
+  return stage;
+}
+
+void RunUninstallConfirm(platform::Gui& gui, const std::string&) {
+  ConfirmUninstall(ConfirmStageFor(gui));
 }
 
 void RunUninstallRemoval(const std::string& commandLine) {

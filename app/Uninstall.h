@@ -7,6 +7,10 @@
 
 #include "install/InstallLayout.h"
 
+namespace kv::platform {
+class Gui;
+}
+
 namespace kv::app {
 
 // Moves one file or folder (with its contents) to the user's trash without
@@ -32,6 +36,10 @@ struct ConfirmStage {
   std::string ownPath;   // the running executable
   std::string dataHome;  // the per-user data folder; the copy goes to its "cache"
 };
+
+// The stage of this process: the skinned message box on `gui`, the running
+// executable, the user's data home, and a real process start.
+ConfirmStage ConfirmStageFor(platform::Gui& gui);
 
 // Asks; unless declined, copies the running executable to the temporary copy
 // (data home + "/cache/q7kovrtmpu.exe") and starts it with "-u " + own path.

@@ -51,9 +51,6 @@ bool Md5OfFile(const std::filesystem::path& file, unsigned char digest[16]);
 
 namespace kv::platform {
 
-// Lets everyone read and run the file, only its owner write it (mode 0755).
-bool MakeExecutable(const std::filesystem::path& file);
-
 // Replaces `target` with a copy of `source`: the copy is written to a new file in
 // the target's folder and renamed over the target, so the target is always either
 // the old file or the complete new one, and a running copy of the old file does
@@ -61,6 +58,9 @@ bool MakeExecutable(const std::filesystem::path& file);
 // symbolic link at `target` is followed. Returns 0, or the error number (errno)
 // of the step that failed, after removing the partly written file.
 int ReplaceFileAtomically(const std::filesystem::path& source, const std::filesystem::path& target);
+
+// Lets everyone read and run the file, only its owner write it (mode 0755).
+bool MakeExecutable(const std::filesystem::path& file);
 
 }  // namespace kv::platform
 

@@ -21,9 +21,11 @@ constexpr std::chrono::milliseconds kVersionConnectTimeout{5000};
 // Replies of at most this many characters mean "no update".
 constexpr std::size_t kLongestNoUpdateReply = 5;
 
+// The data home without trailing separators, so that exactly one stands
+// before the sub-folder text (which begins with one).
 std::string DataHomeText() {
   std::string text = platform::UserDataHome().string();
-  while (text.size() > 1 && text.ends_with('/')) {
+  while (text.ends_with('/')) {
     text.pop_back();
   }
   return text;

@@ -47,8 +47,17 @@ using HZIP = UnzipHandle*;
 
 // The block must stay valid and unchanged until the handle is closed.
 HZIP UnzipOpenMemory(const void* block, std::size_t length);
+// Initially the current folder; an empty folder means the current folder again.
 ZRESULT UnzipSetTargetFolder(HZIP zip, const std::string& folder);
+// Index -1 asks for the member count, given in `entry->index`.
 ZRESULT UnzipGetEntry(HZIP zip, int index, UnzipEntry* entry);
+// Writes member `index` to `fileName` below the target folder; the name is made
+// safe like member names, so even an absolute one lands below the target. The
+// file is written under a temporary name and put in place only when its size
+// and CRC-32 match, so a failure leaves what was there before. A read-only
+// member becomes a file without write permission, and such a file is never
+// replaced (UZR_NOFILE). Hidden, system and archive bits have no Linux
+// counterpart and are not applied.
 ZRESULT UnzipExtractFile(HZIP zip, int index, const std::string& fileName);
 ZRESULT UnzipClose(HZIP zip);
 

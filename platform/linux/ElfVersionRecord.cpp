@@ -16,6 +16,7 @@ namespace {
 constexpr std::string_view kSectionName = ".kvversion";
 constexpr std::string_view kMagic = std::string_view("KVVERSION1\0", 11);
 constexpr std::uint64_t kMaxRecordSize = 64 * 1024;
+constexpr std::uint16_t kMaxEntrySize = 256;
 
 template <typename T>
 T Load(const char* p) {
@@ -27,9 +28,11 @@ T Load(const char* p) {
 class Reader {
  public:
   explicit Reader(const std::filesystem::path& file) : in_(file, std::ios::binary) {
+    // A stream whose size cannot be had (tellg fails) reads as empty.
     if (in_) {
       in_.seekg(0, std::ios::end);
-      size_ = static_cast<std::uint64_t>(in_.tellg());
+      const std::streamoff end = in_.tellg();
+      size_ = end > 0 ? static_cast<std::uint64_t>(end) : 0;
     }
   }
   bool Read(std::uint64_t offset, std::uint64_t length, std::string& out) {
@@ -73,7 +76,7 @@ std::optional<VersionRecord> ParseRecord(std::string_view data) {
 std::optional<VersionRecord> ReadVersionRecord(const std::filesystem::path& file) {
   Reader reader(file);
   std::string header;
-  if (!reader.Read(0, 64, header) || header.compare(0, 4, "\x7f" "ELF") != 0 ||
+  if (!reader.Read(0, 64, header) || header.compare(0, 4, "\177ELF") != 0 ||
       header[4] != 2 /* 64-bit */ || header[5] != 1 /* little-endian */) {
     return std::nullopt;
   }
@@ -81,7 +84,9 @@ std::optional<VersionRecord> ReadVersionRecord(const std::filesystem::path& file
   const auto entrySize = Load<std::uint16_t>(&header[0x3A]);
   const auto count = Load<std::uint16_t>(&header[0x3C]);
   const auto namesIndex = Load<std::uint16_t>(&header[0x3E]);
-  if (entrySize < 64 || namesIndex >= count) {
+  // Real section headers are 64 bytes; the upper bound keeps a forged header of
+  // a large file from making the table read below allocate most of the file.
+  if (entrySize < 64 || entrySize > kMaxEntrySize || namesIndex >= count) {
     return std::nullopt;
   }
   std::string sections;

@@ -1,4 +1,4 @@
-// Replacing a file by write-then-rename. rename() swaps the directory entry in
+// Replacing files by write-then-rename. rename() swaps the directory entry in
 // one step; a process still executing the old file keeps its own inode, which
 // is why this works where opening the running executable for writing would
 // fail with ETXTBSY.
@@ -148,10 +148,6 @@ int ReplaceFileAtomically(const std::filesystem::path& source,
   }
   return 0;
 }
-
-}  // namespace kv::platform
-
-namespace kv::platform {
 
 bool ReplaceFileContents(const std::filesystem::path& file, std::string_view bytes) {
   std::error_code error;

@@ -1,3 +1,5 @@
+#include "platform/Http.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -6,8 +8,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "platform/Http.h"
 
 namespace kv::platform {
 

@@ -3,8 +3,13 @@
 //   korvane-ui-driver messagebox [title] [message]   prints "result <n>" when answered
 //   korvane-ui-driver veil                             a main window with the veil over it
 //   korvane-ui-driver html <url>                       a window with an HTML view
+//   korvane-ui-driver alpha <png id>                   a window showing the image's own alpha
+//   korvane-ui-driver platform                         hotkeys, messages and states (below)
+//   korvane-ui-driver send <window id> <message> <param>
+//   korvane-ui-driver exists <window id>
 // Windows are named so tests can find them: "korvane-driver-main", "温馨提示"/title.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -12,6 +17,7 @@
 #include "platform/linux/gtk/GtkGui.h"
 #include "ui/CustomMessageBox.h"
 #include "ui/MenbanDlg.h"
+#include "ui/PngImages.h"
 
 namespace {
 
@@ -93,6 +99,92 @@ int RunHtml(kv::platform::Gui& gui, const std::string& url) {
   return 0;
 }
 
+// A window whose whole picture is a PNG resource with per-pixel alpha.
+// A light backdrop window lies behind it, so holes show a known colour.
+int RunAlpha(kv::platform::Gui& gui, int id) {
+  MainFace backdrop;
+  auto behind = MakeMain(gui, backdrop, {20, 20, 1400, 800});
+  MainFace face;
+  face.gui = &gui;
+  kv::platform::WindowOptions options;
+  options.title = "korvane-driver-alpha";
+  options.rect = {60, 40, 100, 100};
+  auto window = gui.MakeWindow(options, face);
+  window->SetAlphaImage(kv::ui::LoadPngImage(gui, id));
+  // Above the backdrop once both are on the screen.
+  gui.RunOnUiThread([&] {
+    window->Show();
+    window->Activate();
+  });
+  gui.RunMainLoop();
+  return 0;
+}
+
+// Prints what reaches it: hotkeys 1 (F5) and 2 (Ctrl+Shift+B), messages, state
+// and geometry changes. Messages 1..5 ask it to maximise, restore, enter and
+// leave fullscreen, minimise; message 9 ends it.
+struct PlatformProbe : kv::platform::WindowEvents {
+  void OnPaint(kv::platform::Painter& painter) override {
+    painter.FillRect({0, 0, 4000, 4000}, kv::platform::Color::FromArgb(0xFF5080A0));
+  }
+  void OnHotkey(int id) override { Say("hotkey " + std::to_string(id)); }
+  void OnMessage(int message, std::int64_t param) override {
+    Say("message " + std::to_string(message) + " " + std::to_string(param));
+    switch (message) {
+      case 1:
+        window->Maximize();
+        break;
+      case 2:
+        window->Restore();
+        break;
+      case 3:
+        window->SetFullscreen(true);
+        break;
+      case 4:
+        window->SetFullscreen(false);
+        break;
+      case 5:
+        window->Minimize();
+        break;
+      case 9:
+        gui->QuitMainLoop();
+        break;
+      default:
+        break;
+    }
+  }
+  void OnStateChanged(kv::platform::WindowState state) override {
+    Say("state " + std::to_string(static_cast<int>(state)));
+  }
+  static void Say(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+  }
+  kv::platform::Gui* gui = nullptr;
+  kv::platform::Window* window = nullptr;
+};
+
+int RunPlatform(kv::platform::Gui& gui) {
+  PlatformProbe probe;
+  kv::platform::WindowOptions options;
+  options.title = "korvane-driver-platform";
+  options.rect = {200, 150, 640, 400};
+  auto window = gui.MakeWindow(options, probe);
+  probe.gui = &gui;
+  probe.window = window.get();
+  window->Show();
+  bool f5 = window->RegisterHotkey(1, 0, 0x74);
+  bool ctrlShiftB = window->RegisterHotkey(2, 2 | 4, 'B');
+  kv::platform::Rect work = gui.WorkArea();
+  kv::platform::Size screen = gui.ScreenSize();
+  std::printf("hotkeys %d %d\nscreen %d %d\nworkarea %d %d %d %d\nid %lld\n", f5, ctrlShiftB,
+              screen.width, screen.height, work.x, work.y, work.width, work.height,
+              static_cast<long long>(window->Handle()));
+  std::fflush(stdout);
+  gui.RunMainLoop();
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,6 +203,21 @@ int main(int argc, char** argv) {
   }
   if (mode == "veil") {
     return RunVeil(gui);
+  }
+  if (mode == "platform") {
+    return RunPlatform(gui);
+  }
+  if (mode == "send" && argc > 4) {
+    bool sent = gui.SendWindowMessage(std::atoll(argv[2]), std::atoi(argv[3]), std::atoll(argv[4]));
+    std::printf("sent %d\n", sent);
+    return 0;
+  }
+  if (mode == "exists" && argc > 2) {
+    std::printf("exists %d\n", gui.WindowExists(std::atoll(argv[2])));
+    return 0;
+  }
+  if (mode == "alpha" && argc > 2) {
+    return RunAlpha(gui, std::atoi(argv[2]));
   }
   if (mode == "html" && argc > 2) {
     return RunHtml(gui, argv[2]);

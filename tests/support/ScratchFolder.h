@@ -1,29 +1,31 @@
 #pragma once
-// A fresh folder below the system's temporary folder for one test, removed
-// with everything in it when the test ends.
+// A fresh folder per test under the test output folder, removed afterwards.
 
-#include <stdlib.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <set>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace kv::test {
 
 class ScratchFolder {
  public:
-  // `label` becomes part of the folder's name, to tell folders apart when kept.
   explicit ScratchFolder(const std::string& label = "") {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / ("kvtest-" + label + "XXXXXX")).string();
-    if (::mkdtemp(pattern.data()) != nullptr) {
-      path_ = pattern;
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = info != nullptr ? std::string(info->test_suite_name()) + "." + info->name()
+                                       : std::string("scratch");
+    for (char& c : name) {
+      if (c == '/') {
+        c = '_';
+      }
     }
+    path_ = std::filesystem::path(KORVANE_TEST_OUTPUT) / "scratch" / (name + label);
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
   }
   ~ScratchFolder() {
     std::error_code ignored;
@@ -33,7 +35,6 @@ class ScratchFolder {
   ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
   // The folder as a string ending in '/'.
   std::string slashed() const { return path_.string() + "/"; }
 
@@ -41,30 +42,14 @@ class ScratchFolder {
   std::filesystem::path path_;
 };
 
-inline void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string ReadFile(const std::filesystem::path& file) {
+inline std::string ReadWholeFile(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline std::string ReadWholeFile(const std::filesystem::path& file) { return ReadFile(file); }
-
 inline void WriteWholeFile(const std::filesystem::path& file, const std::string& bytes) {
-  WriteFile(file, bytes);
-}
-
-// Names of the entries directly in `folder`.
-inline std::set<std::string> ListFolder(const std::filesystem::path& folder) {
-  std::set<std::string> names;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    names.insert(entry.path().filename().string());
-  }
-  return names;
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << bytes;
 }
 
 // Every path below `folder`, relative to it, with '/' separators, sorted.

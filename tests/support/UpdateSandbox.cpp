@@ -25,10 +25,9 @@ bool LiesBelow(const fs::path& path, const fs::path& folder) {
 class Sandbox {
  public:
   Sandbox() {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome != nullptr && LiesBelow(dataHome, fs::temp_directory_path())) {
-      dataHome_ = dataHome;
-      fs::create_directories(dataHome_);
+    const char* current = std::getenv("XDG_DATA_HOME");
+    if (current != nullptr && LiesBelow(current, fs::temp_directory_path())) {
+      fs::create_directories(current);
       return;
     }
     std::string pattern = (fs::temp_directory_path() / "kv-update-test-XXXXXX").string();
@@ -37,12 +36,12 @@ class Sandbox {
     }
     root_ = pattern;
     const fs::path home = root_ / "home";
-    dataHome_ = home / ".local/share";
-    fs::create_directories(dataHome_);
+    const fs::path dataHome = home / ".local/share";
+    fs::create_directories(dataHome);
     fs::create_directories(home / ".config");
     fs::create_directories(home / ".cache");
     ::setenv("HOME", home.c_str(), 1);
-    ::setenv("XDG_DATA_HOME", dataHome_.c_str(), 1);
+    ::setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
     ::setenv("XDG_CACHE_HOME", (home / ".cache").c_str(), 1);
   }
@@ -55,23 +54,35 @@ class Sandbox {
   Sandbox(const Sandbox&) = delete;
   Sandbox& operator=(const Sandbox&) = delete;
 
-  const fs::path& dataHome() const { return dataHome_; }
-
  private:
   fs::path root_;  // set only when this object made the sandbox
-  fs::path dataHome_;
 };
+
+void EnsureSandbox() {
+  static const Sandbox sandbox;
+}
+
+// Made before any test runs, so that no test computes the program folder
+// (kept for the whole process) from the real data home.
+class UpdateSandboxEnvironment final : public ::testing::Environment {
+ public:
+  void SetUp() override { EnsureSandbox(); }
+};
+
+[[maybe_unused]] ::testing::Environment* const kSandboxEnvironment =
+    ::testing::AddGlobalTestEnvironment(new UpdateSandboxEnvironment);
 
 }  // namespace
 
-const fs::path& UpdateSandboxDataHome() {
-  static const Sandbox sandbox;
-  return sandbox.dataHome();
+fs::path UpdateSandboxDataHome() {
+  EnsureSandbox();
+  return platform::UserDataHome();
 }
 
 void ResetUpdateSandbox() {
-  const fs::path& dataHome = UpdateSandboxDataHome();
-  ASSERT_EQ(platform::UserDataHome(), dataHome);
+  const fs::path dataHome = UpdateSandboxDataHome();
+  ASSERT_TRUE(LiesBelow(dataHome, fs::temp_directory_path()))
+      << "the data home " << dataHome << " is not a temporary one";
   const fs::path programFolder = app::GetProgramFolder();
   ASSERT_TRUE(LiesBelow(programFolder, dataHome))
       << "the program folder " << programFolder << " was computed outside the sandbox";

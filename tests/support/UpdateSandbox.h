@@ -9,10 +9,11 @@
 
 namespace kv::test {
 
-// The sandboxed data home. The first call makes the process use a temporary
-// one (HOME and XDG_* point into it) unless XDG_DATA_HOME already lies in the
-// temporary folder; it is removed when the process ends.
-const std::filesystem::path& UpdateSandboxDataHome();
+// The sandboxed data home. Before the first test of the process runs (and at
+// the latest on the first call), the process is made to use a temporary one
+// (HOME and XDG_* point into it) unless XDG_DATA_HOME already lies in the
+// temporary folder; a home made here is removed when the process ends.
+std::filesystem::path UpdateSandboxDataHome();
 
 // Empties the program folder (keeping its res/ sub-folder, which holds the
 // run log) and the cache folder. Fails the test when the program folder was

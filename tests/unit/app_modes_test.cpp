@@ -4,15 +4,11 @@
 
 #include "app/App.h"
 #include "platform/Gui.h"
-#include "tests/fake/FakeGui.h"
 
 namespace {
 
-using namespace kv::platform;
-
-// A window system that is never there: it counts the attempts to connect and
-// leaves everything else to the recording double.
-class NoDisplay final : public Gui {
+// A window system that is never there.
+class NoDisplay final : public kv::platform::Gui {
  public:
   bool Initialize() override {
     ++calls;
@@ -20,38 +16,37 @@ class NoDisplay final : public Gui {
   }
   int calls = 0;
 
-  std::unique_ptr<Window> MakeWindow(const WindowOptions& o, WindowEvents& e) override {
-    return fake_.MakeWindow(o, e);
+  // Nothing below is reached without a display.
+  std::unique_ptr<kv::platform::Window> MakeWindow(const kv::platform::WindowOptions&,
+                                                   kv::platform::WindowEvents&) override {
+    return nullptr;
   }
-  std::unique_ptr<WebView> MakeWebView(Window& h, WebViewEvents& e,
-                                       const WebViewOptions& o) override {
-    return fake_.MakeWebView(h, e, o);
+  std::unique_ptr<kv::platform::WebView> MakeWebView(kv::platform::Window&,
+                                                     kv::platform::WebViewEvents&,
+                                                     const kv::platform::WebViewOptions&) override {
+    return nullptr;
   }
-  std::unique_ptr<Image> DecodePng(std::span<const std::uint8_t> b) override {
-    return fake_.DecodePng(b);
+  std::unique_ptr<kv::platform::Image> DecodePng(std::span<const std::uint8_t>) override {
+    return nullptr;
   }
-  std::unique_ptr<Image> CreateImage(int w, int h, std::span<const std::uint32_t> p) override {
-    return fake_.CreateImage(w, h, p);
+  std::unique_ptr<kv::platform::Image> CreateImage(int, int,
+                                                   std::span<const std::uint32_t>) override {
+    return nullptr;
   }
-  std::unique_ptr<Canvas> CreateCanvas(Size s) override { return fake_.CreateCanvas(s); }
-  Size ScreenSize() override { return fake_.ScreenSize(); }
-  Rect WorkArea() override { return fake_.WorkArea(); }
+  std::unique_ptr<kv::platform::Canvas> CreateCanvas(kv::platform::Size) override {
+    return nullptr;
+  }
+  kv::platform::Size ScreenSize() override { return {}; }
+  kv::platform::Rect WorkArea() override { return {}; }
   bool IsActiveApplication() override { return false; }
-  bool SendWindowMessage(NativeWindowId t, int m, std::int64_t p) override {
-    return fake_.SendWindowMessage(t, m, p);
-  }
-  bool WindowExists(NativeWindowId t) override { return fake_.WindowExists(t); }
+  bool SendWindowMessage(kv::platform::NativeWindowId, int, std::int64_t) override { return false; }
+  bool WindowExists(kv::platform::NativeWindowId) override { return false; }
   void RunMainLoop() override {}
   void QuitMainLoop() override {}
-  void RunOnUiThread(std::function<void()> task) override { fake_.RunOnUiThread(std::move(task)); }
-  void ClearWebData(std::function<void(bool)> done) override {
-    fake_.ClearWebData(std::move(done));
-  }
-  std::filesystem::path WebDataFolder() override { return fake_.WebDataFolder(); }
-  std::filesystem::path WebCacheFolder() override { return fake_.WebCacheFolder(); }
-
- private:
-  kv::fake::FakeGui fake_;
+  void RunOnUiThread(std::function<void()>) override {}
+  void ClearWebData(std::function<void(bool)> done) override { done(false); }
+  std::filesystem::path WebDataFolder() override { return {}; }
+  std::filesystem::path WebCacheFolder() override { return {}; }
 };
 
 TEST(AppModes, WindowModesEndWithAMessageWhenThereIsNoDisplay) {

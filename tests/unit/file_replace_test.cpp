@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "platform/Os.h"
-#include "tests/support/ScratchFolder.h"
+#include "tests/support/TempFolder.h"
 
 extern char** environ;
 
@@ -20,10 +20,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using kv::platform::ReplaceFileAtomically;
-using kv::test::ListFolder;
-using kv::test::ReadFile;
-using kv::test::ScratchFolder;
-using kv::test::WriteFile;
+using kv::test::FolderNames;
+using kv::test::ReadTestFile;
+using kv::test::TempFolder;
+using kv::test::WriteTestFile;
 
 mode_t PermissionBits(const fs::path& file) {
   struct stat status {};
@@ -54,19 +54,19 @@ TEST(ReplaceFileAtomically, CopiesBytesAndPermissions) {
       {"larger than one copy piece", LargeContent(), 0750, true},
   };
   for (const Case& c : cases) {
-    ScratchFolder folder;
+    TempFolder folder;
     const fs::path source = folder / "download.exe";
     const fs::path target = folder / "korvane";
-    WriteFile(source, c.content);
+    WriteTestFile(source, c.content);
     ::chmod(source.c_str(), c.sourceMode);
     if (c.targetExists) {
-      WriteFile(target, "old launcher, longer than the new one to catch a missing truncation");
+      WriteTestFile(target, "old launcher, longer than the new one to catch a missing truncation");
       ::chmod(target.c_str(), 0600);
     }
     EXPECT_EQ(ReplaceFileAtomically(source, target), 0) << c.name;
-    EXPECT_TRUE(ReadFile(target) == c.content) << c.name;
+    EXPECT_TRUE(ReadTestFile(target) == c.content) << c.name;
     EXPECT_EQ(PermissionBits(target), c.sourceMode) << c.name;
-    EXPECT_EQ(ListFolder(folder.path()), (std::set<std::string>{"download.exe", "korvane"}))
+    EXPECT_EQ(FolderNames(folder.path()), (std::set<std::string>{"download.exe", "korvane"}))
         << c.name << ": no temporary file may be left";
   }
 }
@@ -86,31 +86,31 @@ TEST(ReplaceFileAtomically, FailuresReportErrnoAndLeaveNothingBehind) {
       {"source is a folder", "installed", "installed/korvane", EISDIR},
   };
   for (const Case& c : cases) {
-    ScratchFolder folder;
-    WriteFile(folder / "download.exe", "new launcher");
-    WriteFile(folder / "plain-file", "not a folder");
+    TempFolder folder;
+    WriteTestFile(folder / "download.exe", "new launcher");
+    WriteTestFile(folder / "plain-file", "not a folder");
     fs::create_directories(folder / "installed/occupied/inside");
-    WriteFile(folder / "installed/korvane", "old launcher");
-    const auto before = ListFolder(folder / "installed");
+    WriteTestFile(folder / "installed/korvane", "old launcher");
+    const auto before = FolderNames(folder / "installed");
 
     const fs::path target = folder.path().string() + "/" + c.target;
     EXPECT_EQ(ReplaceFileAtomically(folder / c.source, target), c.error) << c.name;
-    EXPECT_EQ(ReadFile(folder / "installed/korvane"), "old launcher") << c.name;
-    EXPECT_EQ(ListFolder(folder / "installed"), before) << c.name;
-    EXPECT_EQ(ListFolder(folder.path()),
+    EXPECT_EQ(ReadTestFile(folder / "installed/korvane"), "old launcher") << c.name;
+    EXPECT_EQ(FolderNames(folder / "installed"), before) << c.name;
+    EXPECT_EQ(FolderNames(folder.path()),
               (std::set<std::string>{"download.exe", "installed", "plain-file"}))
         << c.name;
   }
 }
 
 TEST(ReplaceFileAtomically, EmptyTargetFails) {
-  ScratchFolder folder;
-  WriteFile(folder / "download.exe", "new launcher");
+  TempFolder folder;
+  WriteTestFile(folder / "download.exe", "new launcher");
   EXPECT_EQ(ReplaceFileAtomically(folder / "download.exe", ""), ENOENT);
 }
 
 TEST(ReplaceFileAtomically, ReplacesAnExecutableThatIsRunning) {
-  ScratchFolder folder;
+  TempFolder folder;
   const fs::path target = folder / "korvane";
   fs::copy_file("/bin/sleep", target);
   ::chmod(target.c_str(), 0755);
@@ -128,43 +128,43 @@ TEST(ReplaceFileAtomically, ReplacesAnExecutableThatIsRunning) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  WriteFile(folder / "download.exe", "new launcher");
+  WriteTestFile(folder / "download.exe", "new launcher");
   ::chmod((folder / "download.exe").c_str(), 0755);
 
   EXPECT_EQ(ReplaceFileAtomically(folder / "download.exe", target), 0);
-  EXPECT_EQ(ReadFile(target), "new launcher");
+  EXPECT_EQ(ReadTestFile(target), "new launcher");
   EXPECT_EQ(::kill(child, 0), 0) << "the running old copy is untouched";
   ::kill(child, SIGKILL);
   ::waitpid(child, nullptr, 0);
 }
 
 TEST(ReplaceFileAtomically, FollowsASymbolicLinkAtTheTarget) {
-  ScratchFolder folder;
+  TempFolder folder;
   fs::create_directory(folder / "real");
-  WriteFile(folder / "real/korvane", "old launcher");
+  WriteTestFile(folder / "real/korvane", "old launcher");
   fs::create_symlink("real/korvane", folder / "link");
-  WriteFile(folder / "download.exe", "new launcher");
+  WriteTestFile(folder / "download.exe", "new launcher");
 
   EXPECT_EQ(ReplaceFileAtomically(folder / "download.exe", folder / "link"), 0);
   EXPECT_TRUE(fs::is_symlink(folder / "link"));
-  EXPECT_EQ(ReadFile(folder / "real/korvane"), "new launcher");
-  EXPECT_EQ(ListFolder(folder / "real"), std::set<std::string>{"korvane"});
+  EXPECT_EQ(ReadTestFile(folder / "real/korvane"), "new launcher");
+  EXPECT_EQ(FolderNames(folder / "real"), std::set<std::string>{"korvane"});
 }
 
 TEST(ReplaceFileAtomically, CopiesAFileOntoItselfUnchanged) {
-  ScratchFolder folder;
-  WriteFile(folder / "korvane", "launcher");
+  TempFolder folder;
+  WriteTestFile(folder / "korvane", "launcher");
   EXPECT_EQ(ReplaceFileAtomically(folder / "korvane", folder / "korvane"), 0);
-  EXPECT_EQ(ReadFile(folder / "korvane"), "launcher");
-  EXPECT_EQ(ListFolder(folder.path()), std::set<std::string>{"korvane"});
+  EXPECT_EQ(ReadTestFile(folder / "korvane"), "launcher");
+  EXPECT_EQ(FolderNames(folder.path()), std::set<std::string>{"korvane"});
 }
 
 TEST(ReplaceFileAtomically, LongTargetNameStillGetsATemporaryFile) {
-  ScratchFolder folder;
+  TempFolder folder;
   const std::string name(250, 'k');
-  WriteFile(folder / "download.exe", "new launcher");
+  WriteTestFile(folder / "download.exe", "new launcher");
   EXPECT_EQ(ReplaceFileAtomically(folder / "download.exe", folder / name), 0);
-  EXPECT_EQ(ReadFile(folder / name), "new launcher");
+  EXPECT_EQ(ReadTestFile(folder / name), "new launcher");
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 #include "install/DesktopEntry.h"
 #include "install/Setup.h"
 #include "tests/support/SandboxEnvironment.h"
-#include "tests/support/ScratchFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ using kv::install::ComposeDesktopEntry;
 using kv::install::DesktopExecValue;
 using kv::install::EscapeDesktopString;
 using kv::install::QuoteExecArgument;
-using kv::test::ReadFile;
+using kv::test::ReadTestFile;
 
 struct TextCase {
   const char* name;
@@ -128,7 +128,7 @@ TEST(CreateShellLink, WritesAnExecutableEntryNamedAfterTheFile) {
                                              c.link, c.uninstallIcon))
         << c.link;
     const std::filesystem::path file = folder / c.link;
-    EXPECT_EQ(ReadFile(file), c.expected) << c.link;
+    EXPECT_EQ(ReadTestFile(file), c.expected) << c.link;
     struct stat info {};
     ASSERT_EQ(::stat(file.c_str(), &info), 0) << c.link;
     EXPECT_EQ(info.st_mode & 07777, 0755u) << c.link;
@@ -136,15 +136,15 @@ TEST(CreateShellLink, WritesAnExecutableEntryNamedAfterTheFile) {
   // A second write replaces the file whole and leaves no temporary file.
   ASSERT_TRUE(kv::install::CreateShellLink("/q/korvane", "1", folder.string(),
                                            "《Korvane》.desktop", false));
-  EXPECT_NE(ReadFile(folder / "《Korvane》.desktop").find("Exec=\"/q/korvane\" 1\n"),
+  EXPECT_NE(ReadTestFile(folder / "《Korvane》.desktop").find("Exec=\"/q/korvane\" 1\n"),
             std::string::npos);
-  EXPECT_EQ(kv::test::ListFolder(folder),
+  EXPECT_EQ(kv::test::FolderNames(folder),
             (std::set<std::string>{"《Korvane》.desktop", "卸载-Korvane.desktop"}));
 
   EXPECT_FALSE(
       kv::install::CreateShellLink("/p/k", "1", (folder / "missing").string(), "a.desktop", false))
       << "a missing folder is not created";
-  EXPECT_FALSE(kv::test::ListFolder(folder).contains("missing"));
+  EXPECT_FALSE(kv::test::FolderNames(folder).contains("missing"));
 }
 
 // Single quotes for /bin/sh.
@@ -161,7 +161,7 @@ std::string WaitForFile(const std::filesystem::path& file) {
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(50));  // let the writer finish
-  return ReadFile(file);
+  return ReadTestFile(file);
 }
 
 // Programs in folders with characters that the quoting rules are about: the
@@ -178,8 +178,8 @@ TEST(CreateShellLink, EntriesStartTheirProgramThroughTheDesktopTools) {
     const std::filesystem::path folder = root / name;
     std::filesystem::create_directories(folder);
     const std::filesystem::path program = folder / "run.sh";
-    kv::test::WriteFile(program,
-                        "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > \"$(dirname \"$0\")/ran\"\n");
+    kv::test::WriteTestFile(
+        program, "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$@\" > \"$(dirname \"$0\")/ran\"\n");
     std::filesystem::permissions(program, std::filesystem::perms::owner_all);
     ASSERT_TRUE(kv::install::CreateShellLink(program.string(), "1", folder.string(),
                                              "Korvane.desktop", false))
@@ -189,10 +189,10 @@ TEST(CreateShellLink, EntriesStartTheirProgramThroughTheDesktopTools) {
     const std::string report = (root / "validate.txt").string();
     EXPECT_EQ(std::system(("desktop-file-validate " + entry + " > " + report + " 2>&1").c_str()), 0)
         << name;
-    EXPECT_EQ(ReadFile(report), "") << name << ": the validator has remarks";
+    EXPECT_EQ(ReadTestFile(report), "") << name << ": the validator has remarks";
 
     EXPECT_EQ(std::system(("gio launch " + entry + " > " + report + " 2>&1").c_str()), 0)
-        << name << ": " << ReadFile(report);
+        << name << ": " << ReadTestFile(report);
     EXPECT_EQ(WaitForFile(folder / "ran"), program.string() + "\n1\n") << name;
   }
 }

@@ -11,13 +11,13 @@
 #include "app/Settings.h"
 #include "install/Registration.h"
 #include "tests/support/SandboxEnvironment.h"
-#include "tests/support/ScratchFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 using kv::install::UninstallValues;
-using kv::test::ListFolder;
-using kv::test::ReadFile;
+using kv::test::FolderNames;
+using kv::test::ReadTestFile;
 
 const UninstallValues kFirst{"/d/rozovizo_7/kovr/korvane", "Korvane", "",
                              "/d/rozovizo_7/kovr/korvane -u"};
@@ -40,7 +40,7 @@ TEST(UninstallEntry, IsCreatedOnceWithItsFoldersAndKeepsTheFirstValues) {
   const std::filesystem::path file = root / "xdg" / "rozovizo_7" / "uninstall" / "VexaKorvane";
 
   ASSERT_TRUE(kv::install::CreateUninstallEntry(file.string(), kFirst));
-  EXPECT_EQ(ReadFile(file), kFirstEntryText);
+  EXPECT_EQ(ReadTestFile(file), kFirstEntryText);
   struct stat info {};
   ASSERT_EQ(::stat(file.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0644u);
@@ -50,14 +50,14 @@ TEST(UninstallEntry, IsCreatedOnceWithItsFoldersAndKeepsTheFirstValues) {
 
   // A later installation under another file name leaves the entry alone.
   EXPECT_FALSE(kv::install::CreateUninstallEntry(file.string(), kRenamed));
-  EXPECT_EQ(ReadFile(file), kFirstEntryText);
-  EXPECT_EQ(ListFolder(file.parent_path()), std::set<std::string>{"VexaKorvane"})
+  EXPECT_EQ(ReadTestFile(file), kFirstEntryText);
+  EXPECT_EQ(FolderNames(file.parent_path()), std::set<std::string>{"VexaKorvane"})
       << "no temporary file is left behind";
 }
 
 TEST(UninstallEntry, IsNotWrittenWhereItCannotBeOrWouldBeMisread) {
   const std::filesystem::path root = kv::test::MakeScratchFolder("uninstall-entry-refused");
-  kv::test::WriteFile(root / "plain-file", "not a folder");
+  kv::test::WriteTestFile(root / "plain-file", "not a folder");
   struct Case {
     const char* name;
     std::string file;
@@ -93,7 +93,7 @@ TEST(ProfileCopy, IsRewrittenWheneverItsPathDiffers) {
 
   // First run: folders and all four values, in order.
   kv::install::UpdateProfileCopy(file, kFirst);
-  const std::string text = ReadFile(file);
+  const std::string text = ReadTestFile(file);
   const std::size_t path = text.find("Path=");
   const std::size_t name = text.find("DisplayName=");
   const std::size_t publisher = text.find("Publisher=");
@@ -107,9 +107,9 @@ TEST(ProfileCopy, IsRewrittenWheneverItsPathDiffers) {
 
   // Same Path: nothing is written, even when another value was changed meanwhile.
   ASSERT_TRUE(kv::app::WriteProfileString(file, "VexaKorvane", "DisplayName", "Edited"));
-  const std::string edited = ReadFile(file);
+  const std::string edited = ReadTestFile(file);
   kv::install::UpdateProfileCopy(file, kFirst);
-  EXPECT_EQ(ReadFile(file), edited);
+  EXPECT_EQ(ReadTestFile(file), edited);
 
   // Another Path: all four values are written again.
   kv::install::UpdateProfileCopy(file, kRenamed);

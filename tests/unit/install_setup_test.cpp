@@ -16,13 +16,14 @@
 #include "res/Resources.h"
 #include "tests/support/SandboxEnvironment.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using kv::test::ListTree;
-using kv::test::ReadFile;
-using kv::test::WriteFile;
+using kv::test::ReadTestFile;
+using kv::test::WriteTestFile;
 
 void PutLe(std::string& bytes, std::size_t at, std::uint64_t value, int width) {
   for (int i = 0; i < width; ++i) {
@@ -69,7 +70,7 @@ std::string TinyProgram(const std::string& version) {
 
 void WriteProgram(const fs::path& file, const std::string& bytes) {
   fs::create_directories(file.parent_path());
-  WriteFile(file, bytes);
+  WriteTestFile(file, bytes);
   fs::permissions(file, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                             fs::perms::others_read | fs::perms::others_exec);
 }
@@ -205,19 +206,19 @@ TEST(FirstStartSetup, AFirstRunMakesExactlyTheInstallation) {
   const std::string pf = s.layout.programFolder;
   const std::string exe = pf + "/korvane";
   const std::string menu = s.layout.programsFolder + "/Korvane/Korvane";
-  EXPECT_EQ(ReadFile(s.layout.desktopFolder + "/《Korvane》.desktop"),
+  EXPECT_EQ(ReadTestFile(s.layout.desktopFolder + "/《Korvane》.desktop"),
             "[Desktop Entry]\nType=Application\nName=《Korvane》\nExec=\"" + exe +
                 "\" 1\nTerminal=false\n");
   EXPECT_EQ(
-      ReadFile(menu + "/Korvane.desktop"),
+      ReadTestFile(menu + "/Korvane.desktop"),
       "[Desktop Entry]\nType=Application\nName=Korvane\nExec=\"" + exe + "\" 1\nTerminal=false\n");
-  EXPECT_EQ(ReadFile(menu + "/卸载-Korvane.desktop"),
+  EXPECT_EQ(ReadTestFile(menu + "/卸载-Korvane.desktop"),
             "[Desktop Entry]\nType=Application\nName=卸载-Korvane\nExec=\"" + exe +
                 "\" -u\nIcon=" + pf + "/res/uninstall.ico\nTerminal=false\n");
-  EXPECT_EQ(ReadFile(s.layout.uninstallEntryFile), "[VexaKorvane]\nPath=" + exe +
-                                                       "\nDisplayName=Korvane\nPublisher=\n"
-                                                       "UninstallString=" +
-                                                       exe + " -u\n");
+  EXPECT_EQ(ReadTestFile(s.layout.uninstallEntryFile), "[VexaKorvane]\nPath=" + exe +
+                                                           "\nDisplayName=Korvane\nPublisher=\n"
+                                                           "UninstallString=" +
+                                                           exe + " -u\n");
   const std::map<std::string, std::string> profile = {{"Path", exe},
                                                       {"DisplayName", "Korvane"},
                                                       {"Publisher", ""},
@@ -227,7 +228,7 @@ TEST(FirstStartSetup, AFirstRunMakesExactlyTheInstallation) {
               value)
         << key;
   }
-  EXPECT_EQ(ReadFile(s.installed), program);
+  EXPECT_EQ(ReadTestFile(s.installed), program);
   struct stat info {};
   ASSERT_EQ(::stat(s.installed.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0755u) << "the installed copy stays executable";
@@ -253,7 +254,7 @@ std::map<std::string, FileState> Snapshot(const fs::path& root) {
     const bool folder = S_ISDIR(info.st_mode);
     state[path] = {folder, info.st_ino,
                    folder ? 0 : info.st_mtim.tv_sec * 1'000'000'000LL + info.st_mtim.tv_nsec,
-                   folder ? "" : ReadFile(full)};
+                   folder ? "" : ReadTestFile(full)};
   }
   return state;
 }
@@ -300,12 +301,12 @@ TEST(FirstStartSetup, TheDesktopShortcutComesBackOnlyWhenItsNameIsMissing) {
   const fs::path desktop = s.layout.desktopFolder;
   fs::rename(desktop / "《Korvane》.desktop", desktop / "My game.desktop");
   RunSetup(s);
-  EXPECT_EQ(kv::test::ListFolder(desktop),
+  EXPECT_EQ(kv::test::FolderNames(desktop),
             (std::set<std::string>{"My game.desktop", "《Korvane》.desktop"}));
 
-  WriteFile(desktop / "《Korvane》.desktop", "edited by the user");
+  WriteTestFile(desktop / "《Korvane》.desktop", "edited by the user");
   RunSetup(s);
-  EXPECT_EQ(ReadFile(desktop / "《Korvane》.desktop"), "edited by the user");
+  EXPECT_EQ(ReadTestFile(desktop / "《Korvane》.desktop"), "edited by the user");
 }
 
 TEST(FirstStartSetup, WhatIsMissingOrUnwritableIsSkippedAndTheRestDone) {
@@ -317,7 +318,7 @@ TEST(FirstStartSetup, WhatIsMissingOrUnwritableIsSkippedAndTheRestDone) {
   const Case cases[] = {
       {"machine-wide folder not writable",
        [](Sandbox& s) {
-         WriteFile(s.root / "etc-file", "a regular file");
+         WriteTestFile(s.root / "etc-file", "a regular file");
          s.layout.uninstallEntryFile =
              (s.root / "etc-file" / "rozovizo_7" / "VexaKorvane").string();
        },
@@ -340,19 +341,19 @@ TEST(FirstStartSetup, WhatIsMissingOrUnwritableIsSkippedAndTheRestDone) {
     std::erase_if(tree, [](const std::string& path) { return path.starts_with("etc-file"); });
     EXPECT_EQ(tree, Without(kFirstRunTree, c.missing)) << c.name;
     EXPECT_EQ(Setting(s, "Start", "firststart"), "0") << c.name;
-    EXPECT_EQ(ReadFile(s.installed), ReadFile(s.layout.runningExecutable)) << c.name;
+    EXPECT_EQ(ReadTestFile(s.installed), ReadTestFile(s.layout.runningExecutable)) << c.name;
   }
 }
 
 TEST(FirstStartSetup, TheEntryKeepsItsFirstValuesWhileTheProfileFollowsThePath) {
   Sandbox s = MakeSandbox("setup-renamed", TinyProgram("1.0.0.0"));
   RunSetup(s);
-  const std::string entry = ReadFile(s.layout.uninstallEntryFile);
+  const std::string entry = ReadTestFile(s.layout.uninstallEntryFile);
   // The launcher is downloaded again under another file name.
   s.layout.runningExecutable = (s.root / "download" / "korvane-2").string();
   WriteProgram(s.layout.runningExecutable, TinyProgram("1.0.0.0"));
   RunSetup(s);
-  EXPECT_EQ(ReadFile(s.layout.uninstallEntryFile), entry);
+  EXPECT_EQ(ReadTestFile(s.layout.uninstallEntryFile), entry);
   const std::string renamed = s.layout.programFolder + "/korvane-2";
   EXPECT_EQ(kv::app::ReadProfileString(s.layout.profileFile, "VexaKorvane", "Path", "?"), renamed);
   EXPECT_EQ(kv::app::ReadProfileString(s.layout.profileFile, "VexaKorvane", "UninstallString", "?"),
@@ -381,14 +382,14 @@ TEST(FirstStartSetup, TheInstalledCopyIsReplacedWhenMissingUnversionedOrOlder) {
     if (!c.installed.empty()) {
       WriteProgram(s.installed, c.installed);
       fs::create_directories(s.layout.programFolder + "/res");
-      WriteFile(s.layout.programFolder + "/res/systemset.ini",
-                "[Setting]\r\nstart=1001\r\n[Start]\r\nfirststart=7\r\n");
+      WriteTestFile(s.layout.programFolder + "/res/systemset.ini",
+                    "[Setting]\r\nstart=1001\r\n[Start]\r\nfirststart=7\r\n");
     }
     RunSetup(s);
-    EXPECT_EQ(ReadFile(s.installed), c.replaced ? c.running : c.installed) << c.name;
+    EXPECT_EQ(ReadTestFile(s.installed), c.replaced ? c.running : c.installed) << c.name;
     EXPECT_EQ(Setting(s, "Start", "firststart"), c.replaced ? "0" : "7")
         << c.name << ": the first-start marker is reset with the copy";
-    EXPECT_EQ(kv::test::ListFolder(s.layout.programFolder),
+    EXPECT_EQ(kv::test::FolderNames(s.layout.programFolder),
               (std::set<std::string>{"korvane", "res"}))
         << c.name << ": no temporary file is left";
   }

@@ -15,14 +15,15 @@
 #include "res/Resources.h"
 #include "tests/support/SandboxEnvironment.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/ZipBuilder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using kv::test::ListTree;
-using kv::test::ReadFile;
-using kv::test::WriteFile;
+using kv::test::ReadTestFile;
+using kv::test::WriteTestFile;
 using kv::test::ZipBuilder;
 using kv::test::ZipMember;
 
@@ -59,24 +60,24 @@ std::string Setting(const fs::path& programFolder, const char* section, const ch
 TEST(UnpackDefaultFiles, UnpacksOnceAndWritesTheMarker) {
   const fs::path pf = kv::test::MakeScratchFolder("unpack-fresh") / "kovr";
   fs::create_directories(pf);
-  WriteFile(pf / "data.zip", "left over from an old installer");
+  WriteTestFile(pf / "data.zip", "left over from an old installer");
   const std::string archive = DefaultsArchive();
 
   kv::install::UnpackDefaultFiles(pf.string(), Bytes(archive));
 
   EXPECT_EQ(ListTree(pf),
             (std::vector<std::string>{"res", "res/systemset.ini", "res/uninstall.ico"}));
-  EXPECT_EQ(ReadFile(pf / "res" / "uninstall.ico"), std::string(kIcon, 13));
+  EXPECT_EQ(ReadTestFile(pf / "res" / "uninstall.ico"), std::string(kIcon, 13));
   EXPECT_EQ(Setting(pf, "Setting", "start"), "1001");
   EXPECT_EQ(Setting(pf, "Setting", "screentoggle"), "F10");
   EXPECT_EQ(Setting(pf, "Start", "firststart"), "1");
-  const std::string text = ReadFile(pf / "res" / "systemset.ini");
+  const std::string text = ReadTestFile(pf / "res" / "systemset.ini");
   EXPECT_TRUE(text.starts_with("[Info]\r\ncode=\r\npwd=\r\nrem=1\r\n[Setting]\r\n")) << text;
 
   // A second run finds the marker and writes nothing, not even the icon.
   fs::remove(pf / "res" / "uninstall.ico");
   kv::install::UnpackDefaultFiles(pf.string(), Bytes(archive));
-  EXPECT_EQ(ReadFile(pf / "res" / "systemset.ini"), text);
+  EXPECT_EQ(ReadTestFile(pf / "res" / "systemset.ini"), text);
   EXPECT_FALSE(fs::exists(pf / "res" / "uninstall.ico"));
 }
 
@@ -94,13 +95,13 @@ TEST(UnpackDefaultFiles, TheMarkerIsReadAsADecimalNumber) {
     const fs::path pf = kv::test::MakeScratchFolder("unpack-marker") / "kovr";
     fs::create_directories(pf / "res");
     const std::string before = std::string("[Setting]\r\nstart=") + c.value + "\r\n";
-    WriteFile(pf / "res" / "systemset.ini", before);
+    WriteTestFile(pf / "res" / "systemset.ini", before);
     kv::install::UnpackDefaultFiles(pf.string(), Bytes(archive));
     EXPECT_EQ(fs::exists(pf / "res" / "uninstall.ico"), c.unpacks) << "start=" << c.value;
     if (c.unpacks) {
       EXPECT_EQ(Setting(pf, "Setting", "start"), "1001") << "start=" << c.value;
     } else {
-      EXPECT_EQ(ReadFile(pf / "res" / "systemset.ini"), before) << "start=" << c.value;
+      EXPECT_EQ(ReadTestFile(pf / "res" / "systemset.ini"), before) << "start=" << c.value;
     }
   }
 }
@@ -109,8 +110,8 @@ TEST(UnpackDefaultFiles, KeepsTheUsersSettingsButRewritesTheIcon) {
   const fs::path pf = kv::test::MakeScratchFolder("unpack-keep") / "kovr";
   fs::create_directories(pf / "res");
   const std::string users = "[Setting]\r\nscreentoggle=F9\r\n";
-  WriteFile(pf / "res" / "systemset.ini", users);
-  WriteFile(pf / "res" / "uninstall.ico", "old icon");
+  WriteTestFile(pf / "res" / "systemset.ini", users);
+  WriteTestFile(pf / "res" / "uninstall.ico", "old icon");
   fs::create_directory(pf / "data.zip");  // not a file: left alone
 
   kv::install::UnpackDefaultFiles(pf.string(), Bytes(DefaultsArchive()));
@@ -118,8 +119,8 @@ TEST(UnpackDefaultFiles, KeepsTheUsersSettingsButRewritesTheIcon) {
   EXPECT_EQ(Setting(pf, "Setting", "screentoggle"), "F9");
   EXPECT_EQ(Setting(pf, "Start", "firststart"), "(missing)") << "no default merged in";
   EXPECT_EQ(Setting(pf, "Setting", "start"), "1001");
-  EXPECT_TRUE(ReadFile(pf / "res" / "systemset.ini").starts_with(users));
-  EXPECT_EQ(ReadFile(pf / "res" / "uninstall.ico"), std::string(kIcon, 13));
+  EXPECT_TRUE(ReadTestFile(pf / "res" / "systemset.ini").starts_with(users));
+  EXPECT_EQ(ReadTestFile(pf / "res" / "uninstall.ico"), std::string(kIcon, 13));
   EXPECT_TRUE(fs::is_directory(pf / "data.zip"));
 }
 
@@ -147,7 +148,7 @@ TEST(UnpackDefaultFiles, ADamagedOrMissingArchiveUnpacksNothingButTheMarkerIsWri
     fs::create_directories(pf);
     kv::install::UnpackDefaultFiles(pf.string(), Bytes(c.archive));
     EXPECT_EQ(ListTree(pf), (std::vector<std::string>{"res", "res/systemset.ini"})) << c.name;
-    EXPECT_EQ(ReadFile(pf / "res" / "systemset.ini"), "[Setting]\r\nstart=1001\r\n")
+    EXPECT_EQ(ReadTestFile(pf / "res" / "systemset.ini"), "[Setting]\r\nstart=1001\r\n")
         << c.name << ": only the marker is there";
   }
 }
@@ -175,10 +176,10 @@ TEST(UnpackDefaultFiles, TheShippedArchiveHoldsTheDefaultFiles) {
   const auto shipped = kv::res::Find(kv::res::Type::kZIP, kv::install::kDefaultsArchiveId);
   ASSERT_FALSE(shipped.empty());
   kv::install::UnpackDefaultFiles(pf.string(), shipped);
-  EXPECT_EQ(ReadFile(pf / "res" / "uninstall.ico"),
-            ReadFile(fs::path(KORVANE_SOURCE_DIR) / "res" / "defaults" / "uninstall.ico"));
+  EXPECT_EQ(ReadTestFile(pf / "res" / "uninstall.ico"),
+            ReadTestFile(fs::path(KORVANE_SOURCE_DIR) / "res" / "defaults" / "uninstall.ico"));
   const std::string shippedSettings =
-      ReadFile(fs::path(KORVANE_SOURCE_DIR) / "res" / "defaults" / "systemset.ini");
+      ReadTestFile(fs::path(KORVANE_SOURCE_DIR) / "res" / "defaults" / "systemset.ini");
   ASSERT_EQ(shippedSettings, kShippedSettings);
   // The shipped text, with the marker added to its [Setting] section.
   EXPECT_EQ(Setting(pf, "Setting", "start"), "1001");

@@ -13,17 +13,17 @@
 
 #include "app/RunLog.h"
 #include "app/Text.h"
-#include "tests/support/ScratchFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using kv::app::AppendLogLine;
 using kv::app::FormatLogLine;
-using kv::test::ListFolder;
-using kv::test::ReadFile;
-using kv::test::ScratchFolder;
-using kv::test::WriteFile;
+using kv::test::FolderNames;
+using kv::test::ReadTestFile;
+using kv::test::TempFolder;
+using kv::test::WriteTestFile;
 
 std::tm MakeTime(int year, int month, int day, int hour, int minute, int second) {
   std::tm t{};
@@ -108,7 +108,7 @@ void ExpectStampedBetween(const std::string& line, std::time_t before, std::time
 }
 
 TEST(RunLogFile, FirstLineCreatesTheFileAndLaterLinesAppend) {
-  ScratchFolder folder;
+  TempFolder folder;
   const fs::path log = folder / "update.log";
   const std::string messages[] = {
       "Finish download,current file md5=d41d8cd98f00b204e9800998ecf8427e",
@@ -119,7 +119,7 @@ TEST(RunLogFile, FirstLineCreatesTheFileAndLaterLinesAppend) {
   }
   const std::time_t after = std::time(nullptr);
 
-  const std::string bytes = ReadFile(log);
+  const std::string bytes = ReadTestFile(log);
   ASSERT_GE(bytes.size(), 2u);
   EXPECT_NE(bytes.substr(0, 2), "\xFF\xFE") << "no byte-order mark";
   EXPECT_EQ(bytes.substr(bytes.size() - 4), std::string("\r\0\n\0", 4));
@@ -146,11 +146,11 @@ TEST(RunLogFile, ExistingContentIsNeverTruncated) {
       {"a large log", std::string(3 * 1024 * 1024, 'x')},
   };
   for (const Case& c : cases) {
-    ScratchFolder folder;
+    TempFolder folder;
     const fs::path log = folder / "update.log";
-    WriteFile(log, c.existing);
+    WriteTestFile(log, c.existing);
     EXPECT_EQ(AppendLogLine(log, "Finish Update."), 0) << c.name;
-    const std::string bytes = ReadFile(log);
+    const std::string bytes = ReadTestFile(log);
     ASSERT_GT(bytes.size(), c.existing.size()) << c.name;
     EXPECT_TRUE(bytes.compare(0, c.existing.size(), c.existing) == 0) << c.name;
     const std::vector<std::string> added = DecodeLog(bytes.substr(c.existing.size()));
@@ -160,18 +160,18 @@ TEST(RunLogFile, ExistingContentIsNeverTruncated) {
 }
 
 TEST(RunLogFile, LineIsLostWhenTheFolderIsMissing) {
-  ScratchFolder folder;
+  TempFolder folder;
   EXPECT_EQ(AppendLogLine(folder / "res/update.log", "Finish Update."), -1);
-  EXPECT_TRUE(ListFolder(folder.path()).empty());
-  WriteFile(folder / "file", "x");
+  EXPECT_TRUE(FolderNames(folder.path()).empty());
+  WriteTestFile(folder / "file", "x");
   EXPECT_EQ(AppendLogLine(folder / "file/update.log", "Finish Update."), -1);
 }
 
 TEST(RunLogFile, ALineCutShortByAFullDiskIsTakenBack) {
-  ScratchFolder folder;
+  TempFolder folder;
   const fs::path log = folder / "update.log";
   const std::string existing(1000, 'x');
-  WriteFile(log, existing);
+  WriteTestFile(log, existing);
   // A file-size limit just past the current end makes the write stop part-way,
   // as a full disk would. It is set in a child so the test process keeps its limits.
   const pid_t child = ::fork();
@@ -185,7 +185,7 @@ TEST(RunLogFile, ALineCutShortByAFullDiskIsTakenBack) {
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the failed write is reported";
-  EXPECT_EQ(ReadFile(log), existing);
+  EXPECT_EQ(ReadTestFile(log), existing);
 }
 
 // Writers append "<writer> <n>" for n = 0, 1, ...; every line must come out
@@ -213,7 +213,7 @@ std::string LongWriterName(int writer) {
 TEST(RunLogFile, ConcurrentProcessesNeverInterleaveInsideALine) {
   constexpr int kProcesses = 3;
   constexpr int kLines = 300;
-  ScratchFolder folder;
+  TempFolder folder;
   const fs::path log = folder / "update.log";
   std::vector<pid_t> children;
   for (int writer = 0; writer < kProcesses; ++writer) {
@@ -233,13 +233,13 @@ TEST(RunLogFile, ConcurrentProcessesNeverInterleaveInsideALine) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a writer lost lines";
   }
-  ExpectWholeLinesFrom(DecodeLog(ReadFile(log)), kProcesses, kLines);
+  ExpectWholeLinesFrom(DecodeLog(ReadTestFile(log)), kProcesses, kLines);
 }
 
 TEST(RunLogFile, ConcurrentThreadsNeverInterleaveInsideALine) {
   constexpr int kThreads = 4;
   constexpr int kLines = 200;
-  ScratchFolder folder;
+  TempFolder folder;
   const fs::path log = folder / "update.log";
   std::vector<std::thread> threads;
   std::vector<int> failures(kThreads, 0);
@@ -255,7 +255,7 @@ TEST(RunLogFile, ConcurrentThreadsNeverInterleaveInsideALine) {
     thread.join();
   }
   EXPECT_EQ(failures, std::vector<int>(kThreads, 0));
-  ExpectWholeLinesFrom(DecodeLog(ReadFile(log)), kThreads, kLines);
+  ExpectWholeLinesFrom(DecodeLog(ReadTestFile(log)), kThreads, kLines);
 }
 
 }  // namespace

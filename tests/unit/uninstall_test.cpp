@@ -11,15 +11,18 @@
 #include <vector>
 
 #include "app/Uninstall.h"
+#include "platform/Keys.h"
+#include "platform/Os.h"
+#include "tests/fake/FakeGui.h"
 #include "tests/support/SandboxEnvironment.h"
-#include "tests/support/ScratchFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using kv::test::ListFolder;
-using kv::test::ReadFile;
-using kv::test::WriteFile;
+using kv::test::FolderNames;
+using kv::test::ReadTestFile;
+using kv::test::WriteTestFile;
 
 struct Started {
   std::string program;
@@ -64,7 +67,7 @@ TEST(UninstallConfirm, OnlyADeclineStopsIt) {
     const fs::path root = kv::test::MakeScratchFolder("confirm");
     const fs::path own = root / "installed dir" / "korvane";
     fs::create_directories(own.parent_path());
-    WriteFile(own, "program bytes");
+    WriteTestFile(own, "program bytes");
     fs::permissions(own, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
     const fs::path dataHome = root / "data";
     fs::create_directories(dataHome);
@@ -77,11 +80,11 @@ TEST(UninstallConfirm, OnlyADeclineStopsIt) {
     EXPECT_EQ(run.result, c.proceeds) << c.name;
     if (!c.proceeds) {
       EXPECT_TRUE(run.started.empty()) << c.name;
-      EXPECT_TRUE(ListFolder(dataHome).empty()) << c.name << ": nothing may change";
+      EXPECT_TRUE(FolderNames(dataHome).empty()) << c.name << ": nothing may change";
       continue;
     }
     const fs::path copy = dataHome / "cache" / "q7kovrtmpu.exe";
-    EXPECT_EQ(ReadFile(copy), "program bytes") << c.name;
+    EXPECT_EQ(ReadTestFile(copy), "program bytes") << c.name;
     struct stat info {};
     ASSERT_EQ(::stat(copy.c_str(), &info), 0) << c.name;
     EXPECT_EQ(info.st_mode & 0777, 0750u) << c.name << ": the copy keeps the program's mode";
@@ -96,20 +99,71 @@ TEST(UninstallConfirm, ReplacesAnEarlierCopyAndStartsNothingWhenItCannotCopy) {
   const fs::path root = kv::test::MakeScratchFolder("confirm-copy");
   const fs::path dataHome = root / "data";
   fs::create_directories(dataHome / "cache");
-  WriteFile(dataHome / "cache" / "q7kovrtmpu.exe", "stale copy of another program");
+  WriteTestFile(dataHome / "cache" / "q7kovrtmpu.exe", "stale copy of another program");
   const fs::path own = root / "korvane";
-  WriteFile(own, "current program");
+  WriteTestFile(own, "current program");
 
   ConfirmRun run = RunConfirm(1, own.string(), dataHome.string());
   EXPECT_TRUE(run.result);
-  EXPECT_EQ(ReadFile(dataHome / "cache" / "q7kovrtmpu.exe"), "current program");
+  EXPECT_EQ(ReadTestFile(dataHome / "cache" / "q7kovrtmpu.exe"), "current program");
 
   // The running program cannot be read: the stale copy must not be started.
-  WriteFile(dataHome / "cache" / "q7kovrtmpu.exe", "stale copy of another program");
+  WriteTestFile(dataHome / "cache" / "q7kovrtmpu.exe", "stale copy of another program");
   run = RunConfirm(1, (root / "missing").string(), dataHome.string());
   EXPECT_FALSE(run.result);
   EXPECT_TRUE(run.started.empty());
-  EXPECT_EQ(ReadFile(dataHome / "cache" / "q7kovrtmpu.exe"), "stale copy of another program");
+  EXPECT_EQ(ReadTestFile(dataHome / "cache" / "q7kovrtmpu.exe"), "stale copy of another program");
+}
+
+// The stage as the launcher runs it: the skinned box asks; Escape, the close
+// cross or Cancel leave everything as it was, Enter goes ahead. The process
+// start is recorded instead of made (it would start this test program).
+TEST(UninstallConfirm, TheSkinnedBoxAsksForTheRunningProgram) {
+  const fs::path copy = kv::test::SandboxDataHome() / "cache" / "q7kovrtmpu.exe";
+  const std::string own = kv::platform::ExecutablePath().string();
+  struct Case {
+    const char* name;
+    void (*answer)(kv::fake::FakeWindow&);
+    bool proceeds;
+  };
+  const Case cases[] = {
+      {"Escape", [](kv::fake::FakeWindow& w) { w.KeyDown(kv::platform::kKeyEscape); }, false},
+      {"close request", [](kv::fake::FakeWindow& w) { w.RequestClose(); }, false},
+      {"Enter", [](kv::fake::FakeWindow& w) { w.KeyDown(kv::platform::kKeyReturn); }, true},
+  };
+  for (const Case& c : cases) {
+    std::error_code ignored;
+    fs::remove(copy, ignored);
+    kv::fake::FakeGui gui;
+    std::vector<std::string> texts;
+    gui.modalScripts.push_back([&](kv::fake::FakeWindow& w) {
+      for (const auto& op : w.Paint().OpsOf(kv::fake::PaintOp::Kind::kText)) {
+        texts.push_back(op.text);
+      }
+      c.answer(w);
+    });
+    kv::app::ConfirmStage stage = kv::app::ConfirmStageFor(gui);
+    std::vector<Started> started;
+    stage.start = [&](const std::string& program, const std::string& commandLine) {
+      started.push_back({program, commandLine});
+      return true;
+    };
+    EXPECT_EQ(stage.ownPath, own) << c.name;
+
+    EXPECT_EQ(kv::app::ConfirmUninstall(stage), c.proceeds) << c.name;
+
+    EXPECT_TRUE(gui.modalScripts.empty()) << c.name << ": the box was not shown";
+    EXPECT_EQ(texts, (std::vector<std::string>{"卸载", "您是否确认卸载《Korvane》？"})) << c.name;
+    EXPECT_EQ(fs::exists(copy), c.proceeds) << c.name;
+    if (c.proceeds) {
+      ASSERT_EQ(started.size(), 1u) << c.name;
+      EXPECT_EQ(started[0].program, copy.string()) << c.name;
+      EXPECT_EQ(started[0].commandLine, "-u " + own) << c.name;
+      EXPECT_EQ(fs::file_size(copy), fs::file_size(own)) << c.name;
+    } else {
+      EXPECT_TRUE(started.empty()) << c.name;
+    }
+  }
 }
 
 TEST(UninstallRemoval, TouchesOnlyAnEntryDirectlyInsideTheProgramFolder) {
@@ -187,11 +241,11 @@ Installation MakeInstallation(const fs::path& root) {
   fs::create_directories(in.layout.programFolder + "/res");
   fs::create_directories(in.layout.desktopFolder);
   fs::create_directories(in.menu);
-  WriteFile(in.installed, "program");
-  WriteFile(in.layout.programFolder + "/res/systemset.ini", "[Start]\r\nfirststart=0\r\n");
-  WriteFile(in.layout.desktopFolder + "/《Korvane》.desktop", "x");
-  WriteFile(in.menu + "/Korvane.desktop", "x");
-  WriteFile(in.menu + "/卸载-Korvane.desktop", "x");
+  WriteTestFile(in.installed, "program");
+  WriteTestFile(in.layout.programFolder + "/res/systemset.ini", "[Start]\r\nfirststart=0\r\n");
+  WriteTestFile(in.layout.desktopFolder + "/《Korvane》.desktop", "x");
+  WriteTestFile(in.menu + "/Korvane.desktop", "x");
+  WriteTestFile(in.menu + "/卸载-Korvane.desktop", "x");
   return in;
 }
 
@@ -210,7 +264,7 @@ TEST(UninstallRemoval, RemovesShortcutsExecutableResAndEmptyMenuFoldersInOrder) 
   };
   EXPECT_EQ(actions.log, expected);
   EXPECT_TRUE(fs::is_directory(in.layout.programFolder)) << "the program folder stays";
-  EXPECT_TRUE(ListFolder(in.layout.programFolder).empty());
+  EXPECT_TRUE(FolderNames(in.layout.programFolder).empty());
 }
 
 TEST(UninstallRemoval, LeavesWhatItMustNotTouch) {
@@ -232,12 +286,12 @@ TEST(UninstallRemoval, LeavesWhatItMustNotTouch) {
     const fs::path root = kv::test::MakeScratchFolder("removal-keeps");
     Installation in = MakeInstallation(root);
     for (const std::string& extra : c.extraFiles) {
-      WriteFile(in.layout.programsFolder + "/" + extra, "user's");
+      WriteTestFile(in.layout.programsFolder + "/" + extra, "user's");
     }
     const fs::path foreign = root / "Documents" / "korvane";
     fs::create_directories(foreign.parent_path());
-    WriteFile(foreign, "the user's own file");
-    WriteFile(foreign.parent_path() / "res", "the user's own res");
+    WriteTestFile(foreign, "the user's own file");
+    WriteTestFile(foreign.parent_path() / "res", "the user's own res");
     if (c.noDesktop) {
       in.layout.desktopFolder.clear();
     }
@@ -250,7 +304,7 @@ TEST(UninstallRemoval, LeavesWhatItMustNotTouch) {
     kv::app::RemoveInstallation(in.layout, in.names, "-u " + target, actions);
 
     for (const std::string& extra : c.extraFiles) {
-      EXPECT_EQ(ReadFile(in.layout.programsFolder + "/" + extra), "user's") << c.name;
+      EXPECT_EQ(ReadTestFile(in.layout.programsFolder + "/" + extra), "user's") << c.name;
     }
     const bool innerKept = !c.extraFiles.empty() && c.extraFiles[0].starts_with("Korvane/Korvane/");
     EXPECT_EQ(fs::exists(in.menu), innerKept) << c.name;
@@ -259,8 +313,8 @@ TEST(UninstallRemoval, LeavesWhatItMustNotTouch) {
     EXPECT_FALSE(fs::exists(in.menu + "/卸载-Korvane.desktop")) << c.name;
     EXPECT_EQ(fs::exists(root / "Desktop" / "《Korvane》.desktop"), c.noDesktop) << c.name;
 
-    EXPECT_EQ(ReadFile(foreign), "the user's own file") << c.name;
-    EXPECT_EQ(ReadFile(foreign.parent_path() / "res"), "the user's own res") << c.name;
+    EXPECT_EQ(ReadTestFile(foreign), "the user's own file") << c.name;
+    EXPECT_EQ(ReadTestFile(foreign.parent_path() / "res"), "the user's own res") << c.name;
     EXPECT_EQ(fs::exists(in.installed), c.foreignPath) << c.name;
     EXPECT_EQ(fs::exists(in.layout.programFolder + "/res"), c.foreignPath) << c.name;
     for (const std::string& line : actions.log) {
@@ -274,7 +328,7 @@ TEST(RecycleBin, AMissingPathSimplyFails) {
   EXPECT_FALSE(kv::app::DeleteToRecycleBin((root / "no such file").string()));
   EXPECT_FALSE(kv::app::RemovePath((root / "no such folder" / "x.desktop").string()));
   EXPECT_FALSE(kv::app::DeleteToRecycleBin(""));
-  EXPECT_TRUE(ListFolder(root).empty());
+  EXPECT_TRUE(FolderNames(root).empty());
 }
 
 }  // namespace

@@ -207,6 +207,13 @@ GtkWidget* GtkWebViewImpl::OnCreate(WebKitWebView* view, WebKitNavigationAction*
                      gtk_widget_show_all(gtk_widget_get_toplevel(GTK_WIDGET(newView)));
                    }),
                    nullptr);
+  g_signal_connect(related, "notify::title",
+                   G_CALLBACK(+[](WebKitWebView* newView, GParamSpec*, gpointer) {
+                     const char* title = webkit_web_view_get_title(newView);
+                     gtk_window_set_title(GTK_WINDOW(gtk_widget_get_toplevel(GTK_WIDGET(newView))),
+                                          title != nullptr ? title : "");
+                   }),
+                   nullptr);
   g_signal_connect(related, "close", G_CALLBACK(+[](WebKitWebView* newView, gpointer) {
                      gtk_widget_destroy(gtk_widget_get_toplevel(GTK_WIDGET(newView)));
                    }),

@@ -157,6 +157,7 @@ GtkWindowImpl::GtkWindowImpl(GtkGui& gui, const WindowOptions& options, WindowEv
     g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
     g_signal_connect(window_, "window-state-event", G_CALLBACK(OnWindowState), this);
     g_signal_connect(window_, "configure-event", G_CALLBACK(OnConfigure), this);
+    g_signal_connect(window_, "realize", G_CALLBACK(OnRealize), this);
     compositedHandler_ = g_signal_connect(gtk_widget_get_screen(window_), "composited-changed",
                                           G_CALLBACK(OnCompositedChanged), this);
   }
@@ -338,9 +339,19 @@ void GtkWindowImpl::SetKeepAbove(bool above) {
   }
 }
 
+// The opacity is a property of the native window (_NET_WM_WINDOW_OPACITY, which
+// the compositing manager reads); a window not made yet gets it when realised.
 void GtkWindowImpl::SetOpacity(std::uint8_t alpha) {
-  if (window_ != nullptr) {
-    gtk_widget_set_opacity(window_, alpha / 255.0);
+  opacity_ = alpha;
+  if (window_ != nullptr && gtk_widget_get_realized(window_)) {
+    gdk_window_set_opacity(gtk_widget_get_window(window_), alpha / 255.0);
+  }
+}
+
+void GtkWindowImpl::OnRealize(GtkWidget* widget, gpointer data) {
+  auto* self = static_cast<GtkWindowImpl*>(data);
+  if (self->opacity_ != 255) {
+    gdk_window_set_opacity(gtk_widget_get_window(widget), self->opacity_ / 255.0);
   }
 }
 

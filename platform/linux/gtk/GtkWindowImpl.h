@@ -69,6 +69,7 @@ class GtkWindowImpl final : public Window {
   static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer self);
   static gboolean OnWindowState(GtkWidget* widget, GdkEventWindowState* event, gpointer self);
   static gboolean OnConfigure(GtkWidget* widget, GdkEventConfigure* event, gpointer self);
+  static void OnRealize(GtkWidget* widget, gpointer self);
   static void OnLayoutAllocated(GtkWidget* widget, GdkRectangle* allocation, gpointer self);
   static void OnCompositedChanged(GdkScreen* screen, gpointer self);
 
@@ -89,6 +90,7 @@ class GtkWindowImpl final : public Window {
   std::optional<Color> colorKey_;
   const CairoImage* alphaImage_ = nullptr;
   bool shaped_ = false;
+  std::uint8_t opacity_ = 255;
   std::map<int, guint> timers_;
   GMainLoop* modalLoop_ = nullptr;
   std::optional<int> modalResult_;
