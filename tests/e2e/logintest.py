@@ -15,6 +15,7 @@ Screen           a screenshot with its pixels; popup_background() the pop-up's
 import http.server
 import os
 import re
+import shutil
 import struct
 import subprocess
 import sys
@@ -58,6 +59,15 @@ class LoginSandbox(kvtest.Sandbox):
         self.menu = os.path.join(self.data_home, "applications", "Korvane", "Korvane")
         self.installed = os.path.join(self.program_folder, "korvane")
 
+    def cleanup(self):
+        # The web engine's helper processes of a stopped launcher may still be
+        # writing their caches for a moment.
+        for _ in range(20):
+            super().cleanup()
+            if not os.path.exists(self.root):
+                return
+            time.sleep(0.25)
+
     def log_messages(self):
         if not os.path.exists(self.log_path):
             return []
@@ -92,6 +102,7 @@ class DemoSite:
             self.process.terminate()
             self.process.wait(timeout=10)
         self._log.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
 
 
 class VersionServer:
@@ -177,6 +188,7 @@ class PageServer:
             self.process.terminate()
             self.process.wait(timeout=10)
         self.process.stdout.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
 
 
 class Launcher:
