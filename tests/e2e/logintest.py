@@ -291,7 +291,9 @@ def key(*names):
 def focus_popup(popup):
     """Clicks the pop-up's band above the page (no control there), which makes
     it the active window."""
-    xdotool("mousemove", "--sync", str(popup.x + 300), str(popup.y + 20))
+    # Not --sync: it waits for a motion that never comes when the pointer is there already.
+    xdotool("mousemove", str(popup.x + 300), str(popup.y + 20))
+    time.sleep(0.1)
     xdotool("click", "1")
     time.sleep(0.2)
 
