@@ -43,27 +43,27 @@ bool CLorvikLogin::OnInitDialog() {
   platform::WindowOptions options;
   options.kind = platform::WindowKind::kTopLevel;
   options.title = res::LoadString(res::IDS_CAPTION);
-  const platform::Image* skin = ui::LoadPngImage(m_gui, kSkinPng);
-  m_nSkinWidth = skin != nullptr ? skin->Width() : 0;
-  m_nSkinHeight = skin != nullptr ? skin->Height() : 0;
-  options.rect = {0, 0, m_nSkinWidth, m_nSkinHeight};
+  options.rect = {0, 0, 1, 1};
   m_pWindow = m_gui.MakeWindow(options, *this);
   if (!m_pWindow) {
     return false;
   }
+
+  // The pop-up, whose page starts loading, is made before the skin is decoded:
+  // the web engine starts its processes meanwhile. Nothing shows before the
+  // event loop runs, so the order cannot be seen.
+  m_pPopup = std::make_unique<CLoginPopupDlg>(m_gui, m_services, this);
+  if (!m_pPopup->Create(*m_pWindow)) {
+    m_pPopup.reset();
+  }
+
   ShowSkin();
   m_pWindow->SetTaskbarEntry(true);
-
   const Rect workArea = m_gui.WorkArea();
   m_pWindow->Place({workArea.x + (workArea.width - m_nSkinWidth) / 2,
                     workArea.y + (workArea.height - m_nSkinHeight) / 2, m_nSkinWidth,
                     m_nSkinHeight});
   m_pWindow->Show();
-
-  m_pPopup = std::make_unique<CLoginPopupDlg>(m_gui, m_services, this);
-  if (!m_pPopup->Create(*m_pWindow)) {
-    m_pPopup.reset();
-  }
   if (m_pPopup) {
     m_pPopup->PlaceOverOwner();
   }
@@ -81,6 +81,8 @@ void CLorvikLogin::ShowSkin() {
   if (skin == nullptr) {
     return;
   }
+  m_nSkinWidth = skin->Width();
+  m_nSkinHeight = skin->Height();
   auto canvas = m_gui.CreateCanvas({m_nSkinWidth, m_nSkinHeight});
   if (!canvas) {
     m_pWindow->SetAlphaImage(skin);
