@@ -162,11 +162,12 @@ TEST_F(WebFormLoginTest, EachHostRunsItsOwnCheck) {
   EXPECT_EQ(updateChecks_, 2);
 }
 
-TEST_F(WebFormLoginTest, ThePageIsShownWithoutScrollBars) {
+TEST_F(WebFormLoginTest, ThePageIsShownWithoutScrollBarsOrGpuCompositor) {
   auto host = MakeHost(&owner_);
   ASSERT_NE(view_, nullptr);
   EXPECT_TRUE(view_->Options().noScrollBars);
-  EXPECT_TRUE(host->GetHostInfo().noScrollBars);
+  EXPECT_TRUE(view_->Options().noAcceleratedCompositing);
+  EXPECT_FALSE(view_->Options().reportClicks);
 }
 
 }  // namespace
