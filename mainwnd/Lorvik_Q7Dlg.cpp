@@ -1,6 +1,7 @@
 #include "mainwnd/Lorvik_Q7Dlg.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <string_view>
 #include <utility>
 
@@ -85,7 +86,7 @@ bool CLorvik_Q7Dlg::OnInitDialog() {
   m_bMinimizedByButton = false;
 
   // Frameless, 1000 x 700, captioned with string 107; not shown before the login ends.
-  const Rect workArea = m_gui.WorkArea();
+  const Rect workArea = UsableArea();
   platform::WindowOptions options;
   options.kind = platform::WindowKind::kTopLevel;
   options.title = res::LoadString(res::IDS_CAPTION);
@@ -228,17 +229,23 @@ void CLorvik_Q7Dlg::DefaultSysCommand(int command) {
     default:
       break;
   }
+  // The window manager may report our own requests later (or not at all).
+  m_lastState = m_pWindow->State();
 }
 
 // --- states
 
-void CLorvik_Q7Dlg::FitToWorkArea() {
-  Rect area = m_gui.WorkArea();
-  if (area.IsEmpty()) {
-    const Size screen = m_gui.ScreenSize();
-    area = {0, 0, screen.width, screen.height};
+Rect CLorvik_Q7Dlg::UsableArea() const {
+  const Rect area = m_gui.WorkArea();
+  if (!area.IsEmpty()) {
+    return area;
   }
-  m_pWindow->Place(area);
+  const Size screen = m_gui.ScreenSize();
+  return {0, 0, screen.width, screen.height};
+}
+
+void CLorvik_Q7Dlg::FitToWorkArea() {
+  m_pWindow->Place(UsableArea());
   PlaceContent(false);
   InvalidateTitleStrip();
 }
@@ -463,14 +470,34 @@ void CLorvik_Q7Dlg::OnCacheCleared() {
 
 // --- window events
 
-void CLorvik_Q7Dlg::OnMouseDown(MouseButton button, Point) {
-  // A press on the strip drags the window, as a caption would; never while zoomed.
-  if (button == MouseButton::kLeft && !IsZoomed()) {
+// A press on the strip drags the window, as a caption would; never while
+// zoomed. The window manager takes the drag over once the pointer moves, so a
+// click or a double click on the strip stays with this window.
+void CLorvik_Q7Dlg::OnMouseDown(MouseButton button, Point at) {
+  m_bDragPending = button == MouseButton::kLeft && !IsZoomed();
+  m_ptPress = at;
+}
+
+void CLorvik_Q7Dlg::OnMouseMove(Point at) {
+  if (!m_bDragPending) {
+    return;
+  }
+  if (std::abs(at.x - m_ptPress.x) < kDragThreshold &&
+      std::abs(at.y - m_ptPress.y) < kDragThreshold) {
+    return;
+  }
+  m_bDragPending = false;
+  if (!IsZoomed()) {
     m_pWindow->BeginMoveDrag();
   }
 }
 
+void CLorvik_Q7Dlg::OnMouseUp(MouseButton, Point) {
+  m_bDragPending = false;
+}
+
 void CLorvik_Q7Dlg::OnDoubleClick(MouseButton button, Point) {
+  m_bDragPending = false;
   if (button != MouseButton::kLeft || m_bFullScreen) {
     return;
   }

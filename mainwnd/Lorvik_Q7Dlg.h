@@ -88,6 +88,8 @@ class CLorvik_Q7Dlg final : public platform::WindowEvents, public ui::CommandTar
   // --- platform::WindowEvents
   void OnPaint(platform::Painter& painter) override;
   void OnMouseDown(platform::MouseButton button, platform::Point at) override;
+  void OnMouseUp(platform::MouseButton button, platform::Point at) override;
+  void OnMouseMove(platform::Point at) override;
   void OnDoubleClick(platform::MouseButton button, platform::Point at) override;
   bool OnKeyDown(int key, int modifiers) override;
   void OnTimer(int id) override;
@@ -98,6 +100,8 @@ class CLorvik_Q7Dlg final : public platform::WindowEvents, public ui::CommandTar
 
  private:
   void EndDialog(int result);
+  // The work area, or the whole screen when the window system names none.
+  platform::Rect UsableArea() const;
   // Zoomed: maximised or fullscreen, as the window manager reports it or as
   // this window asked for it (the window manager answers asynchronously).
   bool IsZoomed() const;
@@ -127,6 +131,10 @@ class CLorvik_Q7Dlg final : public platform::WindowEvents, public ui::CommandTar
   platform::Rect m_rcRestored;
   platform::Size m_lastClientSize;
   platform::WindowState m_lastState = platform::WindowState::kNormal;
+  // A press on the strip that becomes a drag once the pointer moves this far.
+  static constexpr int kDragThreshold = 4;
+  bool m_bDragPending = false;
+  platform::Point m_ptPress;
   bool m_bEnded = false;
   bool m_bRunning = false;
   int m_nResult = 0;

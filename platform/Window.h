@@ -55,6 +55,7 @@ class WindowEvents {
   virtual void OnMouseDown(MouseButton, Point) {}
   virtual void OnMouseUp(MouseButton, Point) {}
   virtual void OnDoubleClick(MouseButton, Point) {}
+  // Also reported when the pointer enters the window.
   virtual void OnMouseMove(Point) {}
   virtual void OnMouseLeave() {}
 

@@ -277,6 +277,7 @@ void CTouchButton::ShowHint() {
   platform::WindowOptions options;
   options.kind = platform::WindowKind::kTooltip;
   options.owner = m_pParent;
+  options.title = m_strHint;
   options.rect = {corner.x, corner.y, m_pHint->size_.width, m_pHint->size_.height};
   m_pHintWnd = m_gui.MakeWindow(options, *m_pHint);
   if (m_pHintWnd) {

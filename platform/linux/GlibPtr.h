@@ -43,9 +43,15 @@ class GHolder {
 };
 
 namespace detail {
-inline void FreeChars(char* p) { g_free(p); }
-inline void FreeStrv(char** p) { g_strfreev(p); }
-inline void FreeError(GError* p) { g_error_free(p); }
+inline void FreeChars(char* p) {
+  g_free(p);
+}
+inline void FreeStrv(char** p) {
+  g_strfreev(p);
+}
+inline void FreeError(GError* p) {
+  g_error_free(p);
+}
 template <typename T>
 void Unref(T* p) {
   g_object_unref(p);

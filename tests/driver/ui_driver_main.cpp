@@ -4,6 +4,8 @@
 //   korvane-ui-driver veil                             a main window with the veil over it
 //   korvane-ui-driver html <url>                       a window with an HTML view
 //   korvane-ui-driver alpha <png id>                   a window showing the image's own alpha
+//   korvane-ui-driver teardown <url>                   parent window destroyed before its view
+//   korvane-ui-driver button                           a skinned button with a hint on a window
 //   korvane-ui-driver platform                         hotkeys, messages and states (below)
 //   korvane-ui-driver send <window id> <message> <param>
 //   korvane-ui-driver exists <window id>
@@ -18,6 +20,7 @@
 #include "ui/CustomMessageBox.h"
 #include "ui/MenbanDlg.h"
 #include "ui/PngImages.h"
+#include "ui/TouchButton.h"
 
 namespace {
 
@@ -82,9 +85,15 @@ int RunVeil(kv::platform::Gui& gui) {
   return 0;
 }
 
+// Sees every key before the page; keeps Space from it, as the login pop-up does.
 struct HtmlHost : MainFace {
   void OnPaint(kv::platform::Painter& painter) override {
     painter.FillRect({0, 0, 4000, 4000}, kv::platform::Color::FromArgb(0xFF404040));
+  }
+  bool OnKeyDown(int key, int modifiers) override {
+    std::printf("key %d %d\n", key, modifiers);
+    std::fflush(stdout);
+    return key == 0x20;
   }
 };
 
@@ -116,6 +125,46 @@ int RunAlpha(kv::platform::Gui& gui, int id) {
     window->Show();
     window->Activate();
   });
+  gui.RunMainLoop();
+  return 0;
+}
+
+// The view outlives its parent window: the owner deletes it afterwards, once.
+int RunTeardown(kv::platform::Gui& gui, const std::string& url) {
+  HtmlHost face;
+  auto main = MakeMain(gui, face, {50, 50, 600, 400});
+  auto view = std::make_unique<kv::browser::CMyHtmlView>(gui);
+  view->Create("MyWebBrowser", {0, 30, 600, 370}, *main, kv::browser::CMyHtmlView::kControlId);
+  view->Navigate(url);
+  gui.RunOnUiThread([&] {
+    main.reset();
+    std::printf("parent destroyed\n");
+    view->Refresh();
+    view->MoveWindow(0, 0, 10, 10);
+    view.reset();
+    std::printf("view deleted\n");
+    std::fflush(stdout);
+    gui.QuitMainLoop();
+  });
+  gui.RunMainLoop();
+  return 0;
+}
+
+struct PrintCommands : kv::ui::CommandTarget {
+  void OnCommand(int id) override {
+    std::printf("command %d\n", id);
+    std::fflush(stdout);
+  }
+};
+
+int RunButton(kv::platform::Gui& gui) {
+  MainFace face;
+  auto main = MakeMain(gui, face, {100, 100, 400, 200});
+  PrintCommands commands;
+  kv::ui::CTouchButton button(gui);
+  button.Create(*main, 1004, {150, 80, 59, 24}, commands);
+  button.SetStateImages(224, 214, 234);
+  button.SetHintText("全屏/取消全屏（快捷键F11）", true);
   gui.RunMainLoop();
   return 0;
 }
@@ -203,6 +252,12 @@ int main(int argc, char** argv) {
   }
   if (mode == "veil") {
     return RunVeil(gui);
+  }
+  if (mode == "teardown" && argc > 2) {
+    return RunTeardown(gui, argv[2]);
+  }
+  if (mode == "button") {
+    return RunButton(gui);
   }
   if (mode == "platform") {
     return RunPlatform(gui);

@@ -38,7 +38,8 @@ class Driver:
         self.seen = []
         self.process = subprocess.Popen(
             [DRIVER, *args], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, env=full_env)
-        threading.Thread(target=self._read, daemon=True).start()
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
 
     def _read(self):
         for raw in self.process.stdout:
@@ -75,6 +76,7 @@ class Driver:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
+        self.reader.join(5)
         self.process.stdout.close()
         self.home.cleanup()
 
@@ -89,16 +91,16 @@ def run(*args):
     return subprocess.run(args, check=True, capture_output=True, text=True).stdout
 
 
+def visible_windows(name):
+    """Ids of the visible windows whose name matches `name` (a regex)."""
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
+                            capture_output=True, text=True)
+    return [int(line) for line in result.stdout.split()]
+
+
 def find_window(name, timeout=20.0):
     """The id of the visible window whose name matches `name` (a regex)."""
-
-    def search():
-        result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
-                                capture_output=True, text=True)
-        ids = [int(line) for line in result.stdout.split()]
-        return ids[-1] if ids else None
-
-    return wait_for(search, timeout, "window " + name)
+    return wait_for(lambda: (visible_windows(name) or [None])[-1], timeout, "window " + name)
 
 
 def geometry(window):

@@ -52,6 +52,9 @@ PAGE = """<!doctype html>
     report('type=click');
   });
   window.addEventListener('load', function () { report('type=loaded'); });
+  document.addEventListener('keydown', function (e) {
+    report('type=keydown&key=' + encodeURIComponent(e.key) + '&ctrl=' + (e.ctrlKey ? 1 : 0));
+  });
 </script>
 </body></html>
 """
@@ -158,11 +161,39 @@ class HtmlViewTest(unittest.TestCase):
                 time.sleep(0.7)
                 self.assertEqual(self.traces()[before:], expected, name)
 
+    def test_keys_pass_the_window_filter_before_the_page(self):
+        e2e.click(*self.at(450, 140))  # the page takes the focus
+        e2e.wait_for(lambda: self.site.of_type("mousedown"), 10, "the focusing click")
+        for keys in ("Return", "Escape", "space", "ctrl+a", "Tab"):
+            e2e.key(keys)
+        e2e.wait_for(lambda: len(self.site.of_type("keydown")) >= 5, 10, "the page's keys")
+        time.sleep(0.5)
+        seen = [(e["key"], e["ctrl"]) for e in self.site.of_type("keydown")]
+        self.assertEqual(seen, [("Enter", "0"), ("Escape", "0"), ("Control", "1"), ("a", "1"),
+                                ("Tab", "0")], "Space was kept from the page")
+        filtered = [l for l in self.driver.output() if l.startswith("key ")]
+        for expected in ("key 13 0", "key 27 0", "key 32 0", "key 65 2", "key 9 0"):
+            self.assertIn(expected, filtered)
+
     def test_new_windows_are_not_blocked(self):
         e2e.click(*self.at(60, 450))
         popup = e2e.find_window("^korvane popup$", timeout=20)
         self.assertNotEqual(popup, self.window)
         self.assertEqual(self.traces()[-1:], ["popup.html"])
+
+
+class TeardownTest(unittest.TestCase):
+    def test_view_outlives_its_parent_window(self):
+        site = Site()
+        try:
+            driver = e2e.Driver("teardown", site.url)
+            with driver:
+                driver.wait_line("^view deleted$", 30)
+                self.assertEqual(driver.process.wait(10), 0, driver.output())
+                self.assertFalse([l for l in driver.output() if "CRITICAL" in l or "WARNING" in l],
+                                 driver.output())
+        finally:
+            site.close()
 
 
 if __name__ == "__main__":

@@ -74,7 +74,7 @@ bool BoolProperty(JSCValue* object, const char* name) {
 
 GtkWebViewImpl::GtkWebViewImpl(GtkGui& gui, GtkWindowImpl& host, WebViewEvents& events,
                                const WebViewOptions& options)
-    : host_(host), events_(events) {
+    : events_(events) {
   contentManager_ = webkit_user_content_manager_new();
   g_signal_connect(contentManager_, "script-message-received::korvane", G_CALLBACK(OnScriptMessage),
                    this);
@@ -106,7 +106,7 @@ GtkWebViewImpl::GtkWebViewImpl(GtkGui& gui, GtkWindowImpl& host, WebViewEvents& 
   g_signal_connect(view_, "context-menu", G_CALLBACK(OnContextMenu), this);
   g_signal_connect(view_, "create", G_CALLBACK(OnCreate), this);
   gtk_widget_set_size_request(view_, 1, 1);
-  gtk_layout_put(GTK_LAYOUT(host_.ClientWidget()), view_, 0, 0);
+  gtk_layout_put(GTK_LAYOUT(host.ClientWidget()), view_, 0, 0);
   gtk_widget_hide(view_);
 }
 
@@ -139,8 +139,13 @@ void GtkWebViewImpl::Place(const Rect& rect) {
     gtk_widget_hide(view_);
     return;
   }
+  // The host window may be gone already (its owner deletes the view later).
+  GtkWidget* parent = gtk_widget_get_parent(view_);
+  if (parent == nullptr || !GTK_IS_LAYOUT(parent)) {
+    return;
+  }
   gtk_widget_set_size_request(view_, rect.width, rect.height);
-  gtk_layout_move(GTK_LAYOUT(host_.ClientWidget()), view_, rect.x, rect.y);
+  gtk_layout_move(GTK_LAYOUT(parent), view_, rect.x, rect.y);
   gtk_widget_show(view_);
 }
 

@@ -35,7 +35,6 @@ class GtkWebViewImpl final : public WebView {
   static void OnScriptMessage(WebKitUserContentManager* manager, WebKitJavascriptResult* result,
                               gpointer self);
 
-  GtkWindowImpl& host_;
   WebViewEvents& events_;
   WebKitUserContentManager* contentManager_ = nullptr;
   GtkWidget* view_ = nullptr;

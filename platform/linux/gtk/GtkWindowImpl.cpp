@@ -101,8 +101,8 @@ struct GtkWindowImpl::TimerSource {
 };
 
 GtkWindowImpl::GtkWindowImpl(GtkGui& gui, const WindowOptions& options, WindowEvents& events)
-    : gui_(gui), kind_(options.kind), events_(events), owner_(options.owner), rect_(options.rect) {
-  auto* ownerImpl = dynamic_cast<GtkWindowImpl*>(owner_);
+    : gui_(gui), kind_(options.kind), events_(events), rect_(options.rect) {
+  auto* ownerImpl = dynamic_cast<GtkWindowImpl*>(options.owner);
   layout_ = gtk_layout_new(nullptr, nullptr);
   g_object_ref_sink(layout_);
   gtk_widget_set_app_paintable(layout_, TRUE);
@@ -114,6 +114,7 @@ GtkWindowImpl::GtkWindowImpl(GtkGui& gui, const WindowOptions& options, WindowEv
   g_signal_connect(layout_, "button-release-event", G_CALLBACK(OnButton), this);
   g_signal_connect(layout_, "motion-notify-event", G_CALLBACK(OnMotion), this);
   g_signal_connect(layout_, "leave-notify-event", G_CALLBACK(OnLeave), this);
+  g_signal_connect(layout_, "enter-notify-event", G_CALLBACK(OnEnter), this);
   g_signal_connect(layout_, "size-allocate", G_CALLBACK(OnLayoutAllocated), this);
   gtk_widget_show(layout_);
 
@@ -234,9 +235,11 @@ void GtkWindowImpl::Place(const Rect& rect) {
     gtk_window_resize(GTK_WINDOW(window_), std::max(rect.width, 1), std::max(rect.height, 1));
     return;
   }
-  if (auto* parent = dynamic_cast<GtkWindowImpl*>(owner_)) {
+  // The parent is asked through GTK: its window object may be gone already.
+  GtkWidget* parent = gtk_widget_get_parent(layout_);
+  if (parent != nullptr && GTK_IS_LAYOUT(parent)) {
     gtk_widget_set_size_request(layout_, std::max(rect.width, 0), std::max(rect.height, 0));
-    gtk_layout_move(GTK_LAYOUT(parent->ClientWidget()), layout_, rect.x, rect.y);
+    gtk_layout_move(GTK_LAYOUT(parent), layout_, rect.x, rect.y);
   }
 }
 
@@ -249,18 +252,15 @@ Size GtkWindowImpl::ClientSize() const {
 }
 
 Point GtkWindowImpl::ClientToScreen(Point client) const {
-  if (window_ != nullptr) {
-    GdkWindow* gdkWindow = gtk_widget_get_window(layout_);
-    if (gdkWindow != nullptr && gtk_widget_get_mapped(layout_)) {
-      int x = 0;
-      int y = 0;
-      gdk_window_get_origin(gdkWindow, &x, &y);
-      return {client.x + x, client.y + y};
-    }
-    return {client.x + rect_.x, client.y + rect_.y};
+  GdkWindow* gdkWindow =
+      gtk_widget_get_mapped(layout_) ? gtk_layout_get_bin_window(GTK_LAYOUT(layout_)) : nullptr;
+  if (gdkWindow != nullptr) {
+    int x = 0;
+    int y = 0;
+    gdk_window_get_origin(gdkWindow, &x, &y);
+    return {client.x + x, client.y + y};
   }
-  Point inParent{client.x + rect_.x, client.y + rect_.y};
-  return owner_ != nullptr ? owner_->ClientToScreen(inParent) : inParent;
+  return {client.x + rect_.x, client.y + rect_.y};
 }
 
 void GtkWindowImpl::Show() {
@@ -573,6 +573,17 @@ gboolean GtkWindowImpl::OnButton(GtkWidget*, GdkEventButton* event, gpointer dat
 }
 
 gboolean GtkWindowImpl::OnMotion(GtkWidget*, GdkEventMotion* event, gpointer data) {
+  auto* self = static_cast<GtkWindowImpl*>(data);
+  if (!self->OwnsEvent(event->window)) {
+    return FALSE;
+  }
+  self->events_.OnMouseMove({static_cast<int>(event->x), static_cast<int>(event->y)});
+  return TRUE;
+}
+
+// A pointer that jumps into the window (a warp, a window appearing under it)
+// brings no motion event: entering counts as a move to where it entered.
+gboolean GtkWindowImpl::OnEnter(GtkWidget*, GdkEventCrossing* event, gpointer data) {
   auto* self = static_cast<GtkWindowImpl*>(data);
   if (!self->OwnsEvent(event->window)) {
     return FALSE;

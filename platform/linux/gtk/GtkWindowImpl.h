@@ -64,6 +64,7 @@ class GtkWindowImpl final : public Window {
   static gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer self);
   static gboolean OnButton(GtkWidget* widget, GdkEventButton* event, gpointer self);
   static gboolean OnMotion(GtkWidget* widget, GdkEventMotion* event, gpointer self);
+  static gboolean OnEnter(GtkWidget* widget, GdkEventCrossing* event, gpointer self);
   static gboolean OnLeave(GtkWidget* widget, GdkEventCrossing* event, gpointer self);
   static gboolean OnKey(GtkWidget* widget, GdkEventKey* event, gpointer self);
   static gboolean OnDelete(GtkWidget* widget, GdkEvent* event, gpointer self);
@@ -82,7 +83,6 @@ class GtkWindowImpl final : public Window {
   GtkGui& gui_;
   WindowKind kind_;
   WindowEvents& events_;
-  Window* owner_;
   GtkWidget* window_ = nullptr;  // GtkWindow/GtkPlug of top-level kinds, else null
   GtkWidget* layout_ = nullptr;  // the client area
   Rect rect_;
