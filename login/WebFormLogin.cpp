@@ -17,9 +17,6 @@ platform::Window* WebFormLogin::GetHostWindow() {
 platform::WebViewOptions WebFormLogin::GetHostInfo() const {
   platform::WebViewOptions options;
   options.noScrollBars = true;
-  // A login form gains nothing from the GPU compositor, which costs the page's
-  // process most of its memory.
-  options.noAcceleratedCompositing = true;
   return options;
 }
 

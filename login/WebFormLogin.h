@@ -32,7 +32,7 @@ class WebFormLogin final : public browser::CWebBrowserBase {
   WebFormLogin(platform::Gui& gui, CommandWindow* ownerWnd, std::function<void()> runUpdateCheck);
 
   platform::Window* GetHostWindow() override;
-  // Pages are shown without scroll bars, and drawn without the GPU compositor.
+  // Pages are shown without scroll bars.
   platform::WebViewOptions GetHostInfo() const override;
   void OnDocumentComplete(std::string url) override;
   void OnBeforeNavigate2(std::string url, short* cancel) override;

@@ -41,9 +41,6 @@ struct WebViewOptions {
   bool reportClicks = false;
   // Hide the page's scroll bars.
   bool noScrollBars = false;
-  // Draw the page without the accelerated (GPU) compositor: a simple page such
-  // as a login form then needs far less memory.
-  bool noAcceleratedCompositing = false;
 };
 
 class WebView {

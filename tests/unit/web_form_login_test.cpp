@@ -162,12 +162,11 @@ TEST_F(WebFormLoginTest, EachHostRunsItsOwnCheck) {
   EXPECT_EQ(updateChecks_, 2);
 }
 
-TEST_F(WebFormLoginTest, ThePageIsShownWithoutScrollBarsOrGpuCompositor) {
+TEST_F(WebFormLoginTest, ThePageIsShownWithoutScrollBars) {
   auto host = MakeHost(&owner_);
   ASSERT_NE(view_, nullptr);
   EXPECT_TRUE(view_->Options().noScrollBars);
-  EXPECT_TRUE(view_->Options().noAcceleratedCompositing);
-  EXPECT_FALSE(view_->Options().reportClicks);
+  EXPECT_TRUE(host->GetHostInfo().noScrollBars);
 }
 
 }  // namespace

@@ -95,11 +95,6 @@ GtkWebViewImpl::GtkWebViewImpl(GtkGui& gui, GtkWindowImpl& host, WebViewEvents& 
   view_ = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", gui.WebContext(),
                                   "user-content-manager", contentManager_, nullptr));
   g_object_ref_sink(view_);
-  if (options.noAcceleratedCompositing) {
-    webkit_settings_set_hardware_acceleration_policy(
-        webkit_web_view_get_settings(WEBKIT_WEB_VIEW(view_)),
-        WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
-  }
   g_signal_connect(view_, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
   g_signal_connect(view_, "load-changed", G_CALLBACK(OnLoadChanged), this);
   g_signal_connect(view_, "button-press-event", G_CALLBACK(OnButtonPress), this);
