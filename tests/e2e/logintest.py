@@ -357,6 +357,19 @@ class Screen:
         return total / count
 
 
+def wait_for_game_drawn(main, timeout=30, name="game-in-main-window.png"):
+    """Waits until the main window's page area (below its 30-pixel title strip)
+    shows a drawn page rather than a blank fill; returns that screenshot."""
+    def drawn():
+        screen = Screen(name)
+        colours = set()
+        for y in range(main.y + 40, main.y + main.height - 10, 23):
+            for x in range(main.x + 10, main.x + main.width - 10, 23):
+                colours.add(screen.pixel(x, y))
+        return screen if len(colours) > 50 else None
+    return wait_for(drawn, timeout, "the game page to be drawn in the main window")
+
+
 def wait_for_page_shown(popup, timeout=30, name="page-shown.png"):
     """Waits until the pop-up shows the page; returns that screenshot."""
     def shown():

@@ -87,8 +87,7 @@ class OrdinaryLaunch(unittest.TestCase):
         self.assertEqual(log.count("GET /game/play?play_gamecode="), 1,
                          "loaded once, by the main window: the login page's navigation was "
                          "cancelled")
-        time.sleep(2.0)
-        lt.Screen("game-in-main-window.png")
+        lt.wait_for_game_drawn(main)
         self.assertIsNone(self.launcher.process.poll(), self.launcher.output())
 
 
