@@ -10,7 +10,7 @@ jobs=$(nproc)
 fuzz_seconds="${KORVANE_FUZZ_SECONDS:-30}"
 
 echo "== build and test (gcc)"
-cmake -S . -B build -G Ninja -DKORVANE_WERROR=ON >/dev/null
+cmake -S . -B build -G Ninja -DKORVANE_WERROR=ON -DKORVANE_TESTS=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
