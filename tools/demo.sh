@@ -109,7 +109,8 @@ popup_page_drawn() {
     awk '{ printf "%d", $1 }')
   [ "${differing:-0}" -gt $((686 * 437 / 10)) ]
 }
-# The game has been drawn below the main window's title strip: many colours.
+# The game has been drawn below the main window's title strip and the page's top bar:
+# many colours.
 game_drawn() {
   grab "$game_area" "$work/now.png"
   [ "$(convert "$work/now.png" -format %k info:)" -gt 200 ]
@@ -138,7 +139,7 @@ xdotool key Return
 
 wait_for 30 site_saw "GET /game/play"
 read -r screen_w screen_h <<<"$(xdpyinfo | awk '/dimensions:/ {sub("x", " ", $2); print $2}')"
-game_area="$((screen_w - 20))x$((screen_h - 80))+10+40"
+game_area="$((screen_w - 20))x$((screen_h - 160))+10+120"
 wait_for 60 game_drawn
 import -window root "$shots/3-game.png"
 echo "screenshots: $shots"
