@@ -7,6 +7,7 @@ import os
 import subprocess
 import sys
 import unittest
+from unittest import mock
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import updatetest  # noqa: E402
@@ -24,6 +25,17 @@ class UpdateTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.watch = updatetest.ProcessWatch()
+        # A proxy that refuses every connection, as a machine's proxy settings
+        # would look to these tests: the launcher must reach the loopback server
+        # directly all the same.
+        dead_proxy = "http://127.0.0.1:%d" % updatetest.unused_port()
+        cls.proxy = mock.patch.dict(os.environ, {name: dead_proxy for name in (
+            "http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "ALL_PROXY")})
+        cls.proxy.start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.proxy.stop()
 
     def setUp(self):
         self.sandbox = updatetest.Sandbox()

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "platform/Http.h"
+#include "tests/support/EnvOverride.h"
+#include "tests/support/NoProxies.h"
 #include "tests/support/ScriptedServer.h"
 
 namespace {
@@ -51,6 +53,7 @@ class HttpGetTest : public ::testing::Test {
   HttpResult Get(const std::string& url, RecordingListener& listener) {
     return HttpGet(url, {"kv-agent", std::chrono::milliseconds(5000)}, listener);
   }
+  kv::test::NoProxies noProxies_;
   ScriptedServer server_;
 };
 
@@ -96,6 +99,24 @@ TEST_F(HttpGetTest, ReportsTheFinalResponseOnceThenItsBody) {
     EXPECT_EQ(listener.body, c.body);
     EXPECT_LE(listener.largestPiece, kv::platform::kHttpPieceSize);
   }
+}
+
+// A machine's proxy settings would take the requests meant for the loopback
+// servers; the fixtures of the loopback tests remove them.
+TEST_F(HttpGetTest, LoopbackTestsAreKeptFromAMachinesProxy) {
+  server_.SetRoutes(R"({"/r": {"body": "direct"}})");
+  const std::string deadProxy = "http://127.0.0.1:" + std::to_string(ScriptedServer::UnusedPort());
+  kv::test::EnvOverride http("http_proxy", deadProxy.c_str());
+  kv::test::EnvOverride all("ALL_PROXY", deadProxy.c_str());
+  {
+    RecordingListener listener;
+    EXPECT_EQ(Get(server_.BaseUrl() + "/r", listener).kind, Kind::kFailed)
+        << "the proxy variables were not honoured";
+  }
+  kv::test::NoProxies noProxies;
+  RecordingListener listener;
+  EXPECT_EQ(Get(server_.BaseUrl() + "/r", listener).kind, Kind::kComplete);
+  EXPECT_EQ(listener.body, "direct");
 }
 
 TEST_F(HttpGetTest, SendsTheAgentAndTheTargetUnchanged) {

@@ -18,6 +18,7 @@
 #include "platform/Os.h"
 #include "res/Resources.h"
 #include "res/StringIds.h"
+#include "tests/support/NoProxies.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/UpdateSandbox.h"
 #include "update/UpdateModule.h"
@@ -48,6 +49,7 @@ class UpdateCheckTest : public ::testing::Test {
     });
   }
 
+  kv::test::NoProxies noProxies_;
   ScriptedServer server_;
 };
 

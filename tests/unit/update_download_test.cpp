@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/FileUtil.h"
+#include "tests/support/NoProxies.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/UpdateSandbox.h"
 #include "update/UpdateModule.h"
@@ -71,6 +72,7 @@ class UpdateDownloadTest : public ::testing::Test {
             "Content length:" + std::to_string(payload_.size())};
   }
 
+  kv::test::NoProxies noProxies_;
   ScriptedServer server_;
   std::string payload_;
   fs::path payloadFile_;

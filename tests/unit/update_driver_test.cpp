@@ -11,6 +11,7 @@
 
 #include "app/FileUtil.h"
 #include "app/RunLog.h"
+#include "tests/support/NoProxies.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/UpdateSandbox.h"
 #include "update/UpdateDriver.h"
@@ -61,6 +62,7 @@ class UpdateDriverTest : public ::testing::Test {
             "====================="};
   }
 
+  kv::test::NoProxies noProxies_;
   ScriptedServer server_;
   fs::path payloadFile_;
   std::string payloadMd5_;
