@@ -107,10 +107,14 @@ class Transfer {
   bool EndOfBlock() {
     long status = 0;
     curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+    // A block without a response code is no reply of the server: it is a
+    // proxy's reply to CONNECT (which CURLOPT_SUPPRESS_CONNECT_HEADERS keeps
+    // away), and a failed tunnel ends the transfer as a failure.
+    const bool tunnel = status == 0;
     const bool interim = status >= 100 && status < 200;
     // libcurl follows every 3xx response that names a Location.
     const bool redirection = status >= 300 && status < 400 && locationSeen_;
-    if (interim || redirection || responded_) {
+    if (tunnel || interim || redirection || responded_) {
       return true;
     }
     return Respond();
@@ -190,6 +194,9 @@ HttpResult HttpGet(const std::string& url, const HttpGetOptions& options, HttpLi
   curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
   curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
+  // Through a proxy an https address is reached by a tunnel; the proxy's reply
+  // to CONNECT is not the response the listener is told about.
+  curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   // The listener compares the body with Content-Length itself: libcurl would
   // otherwise stop at the announced length and report a short body as an error.
   curl_easy_setopt(h, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);

@@ -179,4 +179,37 @@ TEST_F(HttpGetTest, FailuresCarryTheLibraryText) {
   }
 }
 
+// Through a proxy, an https address is reached by a tunnel: the proxy's reply
+// to CONNECT belongs to the tunnel, not to the server, and is never reported.
+TEST_F(HttpGetTest, TunnelReplyOfAProxyIsNoResponse) {
+  const std::string target = "127.0.0.1:" + std::to_string(ScriptedServer::UnusedPort());
+  struct Case {
+    const char* name;
+    const char* reply;  // the proxy's reply to CONNECT; it closes the connection after it
+  };
+  const Case cases[] = {
+      {"tunnel opened, then closed", R"({"status": 200, "headers": {"Proxy-Agent": "test"}})"},
+      {"tunnel opened without Content-Length, then closed",
+       R"({"status": 200, "content_length": null})"},
+      {"tunnel refused", R"({"status": 403, "body": "not here"})"},
+  };
+  kv::test::EnvOverride noProxyLower("no_proxy", nullptr);
+  kv::test::EnvOverride noProxyUpper("NO_PROXY", nullptr);
+  kv::test::EnvOverride proxy("https_proxy", server_.BaseUrl().c_str());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server_.SetRoutes(R"({")" + target + R"(": )" + c.reply + "}");
+    const std::size_t asked = server_.Requests().size();
+    RecordingListener listener;
+    const HttpResult result = Get("https://" + target + "/r", listener);
+    EXPECT_EQ(result.kind, Kind::kFailed);
+    EXPECT_FALSE(result.failure.empty());
+    EXPECT_EQ(listener.responses, 0) << "status " << listener.status;
+    EXPECT_EQ(listener.body, "");
+    const auto requests = server_.Requests();
+    ASSERT_EQ(requests.size(), asked + 1) << "the proxy was not asked";
+    EXPECT_EQ(requests.back().target, target);
+  }
+}
+
 }  // namespace

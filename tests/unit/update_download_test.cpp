@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/FileUtil.h"
+#include "tests/support/EnvOverride.h"
 #include "tests/support/NoProxies.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/UpdateSandbox.h"
@@ -255,6 +256,26 @@ TEST_F(UpdateDownloadTest, TargetThatCannotBeWritten) {
     expected.insert(expected.end(), {"Try Download File Exception", kAnyFailureText});
     kv::test::ExpectRunLog(expected, "write fails");
   }
+}
+
+// The proxy's reply to CONNECT is no response of the update server: a tunnel
+// that closes is logged as a failed transfer, with no status line.
+TEST_F(UpdateDownloadTest, HttpsThroughAProxyWhoseTunnelCloses) {
+  const std::string target = "127.0.0.1:" + std::to_string(ScriptedServer::UnusedPort());
+  const std::string url = "https://" + target + "/file";
+  server_.SetRoutes(R"({")" + target + R"(": {"status": 200}})");
+  kv::test::EnvOverride noProxyLower("no_proxy", nullptr);
+  kv::test::EnvOverride noProxyUpper("NO_PROXY", nullptr);
+  kv::test::EnvOverride proxy("https_proxy", server_.BaseUrl().c_str());
+  CUpdateModule update = MakeUpdate();
+  update.DownloadAndRun(url);
+  EXPECT_TRUE(launches_.empty());
+  EXPECT_FALSE(fs::exists(update.TempExe()));
+  kv::test::ExpectRunLog({"ExcuUpdate,URL=" + url, "Try Download File Exception", kAnyFailureText},
+                         "tunnel closed");
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].target, target);
 }
 
 }  // namespace
