@@ -63,7 +63,10 @@ bool NameIs(std::string_view name, std::string_view expected) {
 // final one) and tells the listener about the final one before its body.
 class Transfer {
  public:
-  Transfer(CURL* easy, HttpListener& listener) : easy_(easy), listener_(listener) {}
+  explicit Transfer(HttpListener& listener) : listener_(listener) {}
+
+  // The handle whose response codes are read; set before the transfer starts.
+  void Attach(CURL* easy) { easy_ = easy; }
 
   bool stopped() const { return stopped_; }
 
@@ -145,7 +148,7 @@ class Transfer {
     return body.size();
   }
 
-  CURL* easy_;
+  CURL* easy_ = nullptr;
   HttpListener& listener_;
   bool responded_ = false;
   bool stopped_ = false;
@@ -176,14 +179,17 @@ HttpResult HttpGet(const std::string& url, const HttpGetOptions& options, HttpLi
     return Failure(curl_url_strerror(parsed));
   }
 
+  // The body runs until the server closes the connection, so ask it to.
+  SlistPtr headers(curl_slist_append(nullptr, "Connection: close"));
+  char errorText[CURL_ERROR_SIZE] = {};
+  Transfer transfer(listener);
+  // Declared after everything the handle points at (address, header list,
+  // error buffer, transfer), so that it is cleaned up before any of them goes.
   EasyPtr easy(curl_easy_init());
   if (!easy) {
     return Failure(curl_easy_strerror(CURLE_OUT_OF_MEMORY));
   }
-  // The body runs until the server closes the connection, so ask it to.
-  SlistPtr headers(curl_slist_append(nullptr, "Connection: close"));
-  char errorText[CURL_ERROR_SIZE] = {};
-  Transfer transfer(easy.get(), listener);
+  transfer.Attach(easy.get());
 
   CURL* h = easy.get();
   curl_easy_setopt(h, CURLOPT_CURLU, address.get());
