@@ -18,6 +18,7 @@
 #include "platform/Os.h"
 #include "res/Resources.h"
 #include "res/StringIds.h"
+#include "tests/support/HttpFailureTexts.h"
 #include "tests/support/NoProxies.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/UpdateSandbox.h"
@@ -26,7 +27,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using kv::test::kAnyFailureText;
+using kv::test::FailureTextMatching;
+using kv::test::kConnectionResetText;
 using kv::test::ScriptedServer;
 using kv::update::CUpdateModule;
 
@@ -146,7 +148,9 @@ TEST_F(UpdateCheckTest, ReplyDecidesWhetherToDownload) {
        "\uFFFD(abcdef",
        {ok, said + "\uFFFD(abcdef"}},
       {"connection reset mid-body", R"({"fill": {"text": "h", "count": 100000}, "reset_after": 3})",
-       false, "", lines({ok, "Try Download File Exception", kAnyFailureText, said}, noUpdate)},
+       false, "",
+       lines({ok, "Try Download File Exception", FailureTextMatching(kConnectionResetText), said},
+             noUpdate)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -201,14 +205,18 @@ class UnansweredPort {
 };
 
 TEST_F(UpdateCheckTest, UnreachableServerMeansNoUpdate) {
-  const std::vector<std::string> unreachable = {
-      "Try Download File Exception", kAnyFailureText,
-      "Server response check version msg:", "Finish Update.", "====================="};
+  auto unreachable = [](const std::string& failurePattern) {
+    return std::vector<std::string>{
+        "Try Download File Exception", FailureTextMatching(failurePattern),
+        "Server response check version msg:", "Finish Update.", "====================="};
+  };
   {
     SCOPED_TRACE("connection refused");
+    const int port = ScriptedServer::UnusedPort();
     CUpdateModule update = MakeUpdate();
-    EXPECT_FALSE(Check("http://127.0.0.1:" + std::to_string(ScriptedServer::UnusedPort()), update));
-    kv::test::ExpectRunLog(unreachable, "connection refused");
+    EXPECT_FALSE(Check("http://127.0.0.1:" + std::to_string(port), update));
+    kv::test::ExpectRunLog(unreachable(kv::test::ConnectionRefusedText(port)),
+                           "connection refused");
   }
   {
     SCOPED_TRACE("connection never accepted");
@@ -219,7 +227,8 @@ TEST_F(UpdateCheckTest, UnreachableServerMeansNoUpdate) {
     EXPECT_FALSE(Check("http://127.0.0.1:" + std::to_string(port.port()), update));
     // Without the 5-second connect limit the attempt would run for minutes.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
-    kv::test::ExpectRunLog(unreachable, "connection never accepted");
+    kv::test::ExpectRunLog(unreachable(kv::test::ConnectTimeoutText(port.port())),
+                           "connection never accepted");
   }
 }
 

@@ -12,6 +12,7 @@
 
 #include "app/FileUtil.h"
 #include "tests/support/EnvOverride.h"
+#include "tests/support/HttpFailureTexts.h"
 #include "tests/support/NoProxies.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/UpdateSandbox.h"
@@ -20,6 +21,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using kv::test::FailureTextMatching;
 using kv::test::kAnyFailureText;
 using kv::test::ScriptedServer;
 using kv::update::CUpdateModule;
@@ -125,9 +127,12 @@ TEST_F(UpdateDownloadTest, IncompleteTransferLeavesTheLauncherRunning) {
     return head;
   };
   const std::string get = base + "/get";
-  const std::string refused =
-      "http://127.0.0.1:" + std::to_string(ScriptedServer::UnusedPort()) + "/file";
-  const std::vector<std::string> failed = {"Try Download File Exception", kAnyFailureText};
+  const int refusedPort = ScriptedServer::UnusedPort();
+  const std::string refused = "http://127.0.0.1:" + std::to_string(refusedPort) + "/file";
+  auto failed = [](const std::string& failurePattern) {
+    return std::vector<std::string>{"Try Download File Exception",
+                                    FailureTextMatching(failurePattern)};
+  };
   const Case cases[] = {
       {"status 404",
        R"({"status": 404, "body": "missing"})",
@@ -166,13 +171,16 @@ TEST_F(UpdateDownloadTest, IncompleteTransferLeavesTheLauncherRunning) {
        Target::kWhole},
       {"connection reset mid-body",
        R"({"file": )" + file + R"(, "reset_after": )" + std::to_string(size / 2) + "}", get,
-       withTail(Head(get), failed), Target::kPartial},
-      {"connection refused", "{}", refused, withTail({"ExcuUpdate,URL=" + refused}, failed),
+       withTail(Head(get), failed(kv::test::kConnectionResetText)), Target::kPartial},
+      {"connection refused", "{}", refused,
+       withTail({"ExcuUpdate,URL=" + refused},
+                failed(kv::test::ConnectionRefusedText(refusedPort))),
        Target::kAbsent},
-      {"reply that is no address", "{}", "123456", withTail({"ExcuUpdate,URL=123456"}, failed),
-       Target::kAbsent},
+      {"reply that is no address", "{}", "123456",
+       withTail({"ExcuUpdate,URL=123456"}, failed(kv::test::kBadSchemeText)), Target::kAbsent},
       {"address after blanks", "{}", "  " + base + "/file",
-       withTail({"ExcuUpdate,URL=  " + base + "/file"}, failed), Target::kAbsent},
+       withTail({"ExcuUpdate,URL=  " + base + "/file"}, failed(kv::test::kBadSchemeText)),
+       Target::kAbsent},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -253,7 +261,8 @@ TEST_F(UpdateDownloadTest, TargetThatCannotBeWritten) {
     update.DownloadAndRun(url);
     EXPECT_TRUE(launches_.empty());
     std::vector<std::string> expected = Head(url);
-    expected.insert(expected.end(), {"Try Download File Exception", kAnyFailureText});
+    expected.insert(expected.end(), {"Try Download File Exception",
+                                     FailureTextMatching("No space left on device")});
     kv::test::ExpectRunLog(expected, "write fails");
   }
 }

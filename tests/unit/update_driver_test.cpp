@@ -11,6 +11,7 @@
 
 #include "app/FileUtil.h"
 #include "app/RunLog.h"
+#include "tests/support/HttpFailureTexts.h"
 #include "tests/support/NoProxies.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/UpdateSandbox.h"
@@ -19,7 +20,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using kv::test::kAnyFailureText;
+using kv::test::FailureTextMatching;
 using kv::test::ScriptedServer;
 
 const std::string kQuery = "/getClientVersion.php?p=vexagame&g=kovr&v=1.0.0.0";
@@ -143,12 +144,14 @@ TEST_F(UpdateDriverTest, FailedDownloadReturnsToTheLogin) {
 }
 
 TEST_F(UpdateDriverTest, UnreachableServer) {
-  const std::string base = "http://127.0.0.1:" + std::to_string(ScriptedServer::UnusedPort());
+  const int port = ScriptedServer::UnusedPort();
+  const std::string base = "http://127.0.0.1:" + std::to_string(port);
   ::setenv("KORVANE_UPDATE_URL", base.c_str(), 1);
   Run();
   EXPECT_TRUE(launches_.empty());
   kv::test::ExpectRunLog(
-      {base + kQuery, "Try Download File Exception", kAnyFailureText,
+      {base + kQuery, "Try Download File Exception",
+       FailureTextMatching(kv::test::ConnectionRefusedText(port)),
        "Server response check version msg:", "Finish Update.", "====================="},
       "unreachable server");
 }
