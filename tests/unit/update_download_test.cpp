@@ -267,6 +267,36 @@ TEST_F(UpdateDownloadTest, TargetThatCannotBeWritten) {
   }
 }
 
+// The digest is only written to the log: when it fails, the line has an empty
+// digest and the hand-over goes ahead all the same.
+TEST_F(UpdateDownloadTest, FailedDigestIsLoggedEmptyAndTheHandOverGoesAhead) {
+  const std::string url = server_.BaseUrl() + "/file";
+  const std::string size = std::to_string(payload_.size());
+  SetRoutes("{}");
+  std::vector<std::string> digested;
+  CUpdateModule update(
+      "/q7kovrtmp.exe", "/rozovizo_7/kovr/",
+      [this](const std::string& tempExe, const std::string& installedExe) {
+        launches_.push_back({tempExe, installedExe});
+      },
+      [&digested](const std::string& path, std::string& digest) {
+        digested.push_back(path);
+        digest += "0123";  // a partial result that must not reach the log
+        return false;
+      });
+  update.DownloadAndRun(url);
+
+  EXPECT_EQ(digested, std::vector<std::string>{update.TempExe()});
+  ASSERT_EQ(launches_.size(), 1u);
+  EXPECT_EQ(launches_[0].tempExe, update.TempExe());
+  EXPECT_EQ(launches_[0].installedExe, update.InstalledExe());
+  EXPECT_TRUE(ReadFile(update.TempExe()) == payload_) << "downloaded bytes differ";
+  kv::test::ExpectRunLog(
+      {"ExcuUpdate,URL=" + url, "Http QueryInfoStatusCode:200", "Content length:" + size,
+       "Finish download,file size=" + size, "Finish download,file md5="},
+      "digest failed");
+}
+
 // The proxy's reply to CONNECT is no response of the update server: a tunnel
 // that closes is logged as a failed transfer, with no status line.
 TEST_F(UpdateDownloadTest, HttpsThroughAProxyWhoseTunnelCloses) {
