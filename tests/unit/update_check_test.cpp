@@ -79,6 +79,7 @@ TEST_F(UpdateCheckTest, ConstructionPreparesTheCacheFolderAndNamesThePaths) {
 
 TEST_F(UpdateCheckTest, ReplyDecidesWhetherToDownload) {
   const std::string base = server_.BaseUrl();
+  const std::string next = base + "/next";
   const std::string bigReply(CUpdateModule::kMaxReplyBytes, 'A');
   struct Case {
     const char* name;
@@ -130,6 +131,20 @@ TEST_F(UpdateCheckTest, ReplyDecidesWhetherToDownload) {
        true,
        base + "/n",
        {ok, said + base + "/n"}},
+      // The body runs until the server closes the connection, whatever
+      // Content-Length announced: what came is the reply.
+      {"body one byte short",
+       R"({"body": "{base}/next", "close_after": )" + std::to_string(next.size() - 1) + "}",
+       true,
+       base + "/nex",
+       {ok, said + base + "/nex"}},
+      {"body longer than announced",
+       R"({"body": "{base}/next", "content_length": 6})",
+       true,
+       base + "/next",
+       {ok, said + base + "/next"}},
+      {"connection closed mid-body", R"({"body": "{base}/next", "close_after": 4})", false, "",
+       lines({ok, said + "http"}, noUpdate)},
       {"1 MB reply",
        R"({"fill": {"text": "A", "count": 1048576}})",
        true,
