@@ -164,8 +164,8 @@ TEST_F(UpdateDriverTest, OversizedRunLogIsDeletedFirst) {
     bool kept;
   };
   const Case cases[] = {
-      {"one byte over the limit", kv::update::kRunLogLimit + 1, false},
-      {"exactly at the limit", kv::update::kRunLogLimit, true},
+      {"one byte over the limit", 10485761, false},
+      {"exactly at the limit", 10485760, true},
       {"small", 2, true},
   };
   for (const Case& c : cases) {
