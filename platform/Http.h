@@ -20,8 +20,9 @@ class HttpListener {
   virtual ~HttpListener() = default;
 
   // Called once, when the headers of the final response are complete (after any
-  // redirections were followed). `status` is 0 when it is unknown; `contentLength`
-  // is the Content-Length header's text as sent, or nullopt when there is none.
+  // redirections were followed; a proxy's reply to CONNECT is not a response).
+  // `status` is 0 when it is unknown; `contentLength` is the Content-Length
+  // header's text as sent, or nullopt when there is none.
   // Returning false stops the transfer before any body is read.
   virtual bool OnResponse(long status, std::optional<std::string_view> contentLength) = 0;
 

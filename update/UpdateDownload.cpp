@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "app/Decimal.h"
-#include "app/FileUtil.h"
 #include "app/RunLog.h"
 #include "platform/Http.h"
 #include "platform/Os.h"
@@ -108,7 +107,9 @@ void CUpdateModule::DownloadAndRun(const std::string& url) {
 
   app::WriteLog(WithNumber("Finish download,file size=", listener.Total()));
   std::string digest;
-  app::GetFileMd5(m_strTempExe, digest);
+  if (!m_digest(m_strTempExe, digest)) {
+    digest.clear();  // a failed digest is logged as an empty text
+  }
   app::WriteLog("Finish download,file md5=" + digest);
   platform::MakeExecutable(m_strTempExe);
   m_launcher(m_strTempExe, m_strInstalledExe);

@@ -65,8 +65,8 @@ std::string ReplyText(std::string_view bytes) {
 }  // namespace
 
 CUpdateModule::CUpdateModule(const std::string& tempFileName, const std::string& subFolder,
-                             Launcher launcher)
-    : m_launcher(std::move(launcher)) {
+                             Launcher launcher, Digest digest)
+    : m_launcher(std::move(launcher)), m_digest(std::move(digest)) {
   std::error_code error;
   const std::filesystem::path cache = app::GetCacheFolder();
   if (!std::filesystem::is_directory(cache, error)) {

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "app/FileUtil.h"
+
 namespace kv::update {
 
 class CUpdateModule {
@@ -13,12 +15,15 @@ class CUpdateModule {
   // Starts the downloaded executable in hand-over mode. StartUpdater, the one
   // used by the launcher, ends the process; tests put a recorder in its place.
   using Launcher = std::function<void(const std::string& tempExe, const std::string& installedExe)>;
+  // Appends a file's MD5 text to `digest`; false when it cannot be computed.
+  // The launcher uses app::GetFileMd5; tests put a failing one in its place.
+  using Digest = std::function<bool(const std::string& path, std::string& digest)>;
 
   // `tempFileName` is string 118 ("/q7kovrtmp.exe"), `subFolder` string 119 +
   // string 117 + "/" ("/rozovizo_7/kovr/"). Creates the cache folder when it is
   // missing and deletes an executable left there by an earlier attempt.
   CUpdateModule(const std::string& tempFileName, const std::string& subFolder,
-                Launcher launcher = &CUpdateModule::StartUpdater);
+                Launcher launcher = &CUpdateModule::StartUpdater, Digest digest = &app::GetFileMd5);
 
   // Asks the server at "<baseUrl>/<queryHead><version>" and logs its reply. True
   // when it names a download: then DownloadUrl() holds the reply.
@@ -30,8 +35,9 @@ class CUpdateModule {
   std::string HttpGetText();
 
   // Downloads `url` to TempExe(). When exactly the announced number of bytes
-  // arrived, the file is made executable and the launcher is called with
-  // TempExe() and InstalledExe(); otherwise this returns and the caller carries on.
+  // arrived, its MD5 text is logged (empty when the digest fails), the file is
+  // made executable and the launcher is called with TempExe() and InstalledExe();
+  // otherwise this returns and the caller carries on.
   void DownloadAndRun(const std::string& url);
 
   // Starts `tempExe` with the command line "-d " + `installedExe` and ends the
@@ -55,6 +61,7 @@ class CUpdateModule {
   std::string m_strSubFolder;
   std::string m_strDownloadUrl;
   Launcher m_launcher;
+  Digest m_digest;
 };
 
 }  // namespace kv::update

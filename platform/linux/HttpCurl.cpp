@@ -63,7 +63,10 @@ bool NameIs(std::string_view name, std::string_view expected) {
 // final one) and tells the listener about the final one before its body.
 class Transfer {
  public:
-  Transfer(CURL* easy, HttpListener& listener) : easy_(easy), listener_(listener) {}
+  explicit Transfer(HttpListener& listener) : listener_(listener) {}
+
+  // The handle whose response codes are read; set before the transfer starts.
+  void Attach(CURL* easy) { easy_ = easy; }
 
   bool stopped() const { return stopped_; }
 
@@ -107,10 +110,14 @@ class Transfer {
   bool EndOfBlock() {
     long status = 0;
     curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+    // A block without a response code is no reply of the server: it is a
+    // proxy's reply to CONNECT (which CURLOPT_SUPPRESS_CONNECT_HEADERS keeps
+    // away), and a failed tunnel ends the transfer as a failure.
+    const bool tunnel = status == 0;
     const bool interim = status >= 100 && status < 200;
     // libcurl follows every 3xx response that names a Location.
     const bool redirection = status >= 300 && status < 400 && locationSeen_;
-    if (interim || redirection || responded_) {
+    if (tunnel || interim || redirection || responded_) {
       return true;
     }
     return Respond();
@@ -141,7 +148,7 @@ class Transfer {
     return body.size();
   }
 
-  CURL* easy_;
+  CURL* easy_ = nullptr;
   HttpListener& listener_;
   bool responded_ = false;
   bool stopped_ = false;
@@ -172,14 +179,17 @@ HttpResult HttpGet(const std::string& url, const HttpGetOptions& options, HttpLi
     return Failure(curl_url_strerror(parsed));
   }
 
+  // The body runs until the server closes the connection, so ask it to.
+  SlistPtr headers(curl_slist_append(nullptr, "Connection: close"));
+  char errorText[CURL_ERROR_SIZE] = {};
+  Transfer transfer(listener);
+  // Declared after everything the handle points at (address, header list,
+  // error buffer, transfer), so that it is cleaned up before any of them goes.
   EasyPtr easy(curl_easy_init());
   if (!easy) {
     return Failure(curl_easy_strerror(CURLE_OUT_OF_MEMORY));
   }
-  // The body runs until the server closes the connection, so ask it to.
-  SlistPtr headers(curl_slist_append(nullptr, "Connection: close"));
-  char errorText[CURL_ERROR_SIZE] = {};
-  Transfer transfer(easy.get(), listener);
+  transfer.Attach(easy.get());
 
   CURL* h = easy.get();
   curl_easy_setopt(h, CURLOPT_CURLU, address.get());
@@ -190,6 +200,9 @@ HttpResult HttpGet(const std::string& url, const HttpGetOptions& options, HttpLi
   curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
   curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
+  // Through a proxy an https address is reached by a tunnel; the proxy's reply
+  // to CONNECT is not the response the listener is told about.
+  curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   // The listener compares the body with Content-Length itself: libcurl would
   // otherwise stop at the announced length and report a short body as an error.
   curl_easy_setopt(h, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);

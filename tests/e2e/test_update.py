@@ -7,6 +7,7 @@ import os
 import subprocess
 import sys
 import unittest
+from unittest import mock
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import updatetest  # noqa: E402
@@ -24,6 +25,17 @@ class UpdateTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.watch = updatetest.ProcessWatch()
+        # A proxy that refuses every connection, as a machine's proxy settings
+        # would look to these tests: the launcher must reach the loopback server
+        # directly all the same.
+        dead_proxy = "http://127.0.0.1:%d" % updatetest.unused_port()
+        cls.proxy = mock.patch.dict(os.environ, {name: dead_proxy for name in (
+            "http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "ALL_PROXY")})
+        cls.proxy.start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.proxy.stop()
 
     def setUp(self):
         self.sandbox = updatetest.Sandbox()
@@ -138,7 +150,7 @@ class UpdateTest(unittest.TestCase):
             ("body one byte short", {"file": NEXT, "close_after": size - 1}, head),
             ("connection closed mid-body", {"file": NEXT, "close_after": size // 2}, head),
             ("connection reset mid-body", {"file": NEXT, "reset_after": size // 2},
-             head + ["Try Download File Exception", None]),
+             head + ["Try Download File Exception", "Recv failure: Connection reset by peer"]),
             ("status 404", {"status": 404},
              ["ExcuUpdate,URL=" + download, "Http QueryInfoStatusCode:404"]),
         ]
@@ -153,12 +165,7 @@ class UpdateTest(unittest.TestCase):
                 expected = [self.request_url(), "Http QueryInfoStatusCode:200",
                             "Server response check version msg:" + download] + tail
                 messages = updatetest.read_run_log(self.sandbox.run_log)
-                self.assertEqual(len(messages), len(expected), messages)
-                for line, wanted in zip(messages, expected):
-                    if wanted is None:  # the HTTP layer's own text for the failure
-                        self.assertTrue(0 < len(line) <= 254, line)
-                    else:
-                        self.assertEqual(line, wanted)
+                self.assertEqual(messages, expected)
                 self.assertNotIn("q7kovrtmp.exe",
                                  {r["name"] for r in self.watch.poll().values()})
 

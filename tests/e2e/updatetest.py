@@ -8,6 +8,7 @@ import json
 import os
 import shutil
 import signal
+import socket
 import subprocess
 import tempfile
 import time
@@ -19,6 +20,7 @@ SERVER_SCRIPT = os.path.join(SOURCE_DIR, "tests", "support", "scripted_http_serv
 VERSION_PATH = "/getClientVersion.php"
 VERSION_QUERY = VERSION_PATH + "?p=vexagame&g=kovr&v="
 SEPARATOR = "====================="
+PROXY_VARIABLES = ("http_proxy", "https_proxy", "all_proxy")
 
 
 class Sandbox:
@@ -36,7 +38,10 @@ class Sandbox:
         self.temp_exe = os.path.join(self.data_home, "cache", "q7kovrtmp.exe")
 
     def env(self, **extra):
-        env = dict(os.environ)
+        # Without the proxy variables, so that a machine's proxy cannot take the
+        # requests meant for the loopback update server.
+        env = {name: value for name, value in os.environ.items()
+               if name.lower() not in PROXY_VARIABLES}
         env.update(HOME=self.home, XDG_DATA_HOME=self.data_home,
                    XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
                    XDG_CACHE_HOME=os.path.join(self.home, ".cache"))
@@ -91,6 +96,13 @@ class UpdateServer:
             self.process.wait(timeout=10)
         self.process.stdout.close()
         shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def unused_port():
+    """A loopback port that nothing listens on: connections to it are refused."""
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
 
 
 def read_run_log(path):

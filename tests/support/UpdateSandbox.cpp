@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <regex>
 
 #include "app/Paths.h"
 #include "app/RunLog.h"
@@ -72,7 +73,13 @@ class UpdateSandboxEnvironment final : public ::testing::Environment {
 [[maybe_unused]] ::testing::Environment* const kSandboxEnvironment =
     ::testing::AddGlobalTestEnvironment(new UpdateSandboxEnvironment);
 
+constexpr std::string_view kFailurePatternTag = "<failure text matching> ";
+
 }  // namespace
+
+std::string FailureTextMatching(const std::string& pattern) {
+  return std::string(kFailurePatternTag) + pattern;
+}
 
 fs::path UpdateSandboxDataHome() {
   EnsureSandbox();
@@ -132,6 +139,11 @@ void ExpectRunLog(const std::vector<std::string>& expected, const std::string& l
   for (std::size_t i = 0; i < expected.size(); ++i) {
     if (expected[i] == kAnyFailureText) {
       EXPECT_FALSE(actual[i].empty()) << "line " << i;
+      EXPECT_LE(app::Utf8ToUtf16(actual[i]).size(), 254u) << "line " << i;
+    } else if (expected[i].starts_with(kFailurePatternTag)) {
+      const std::string pattern = expected[i].substr(kFailurePatternTag.size());
+      EXPECT_TRUE(std::regex_match(actual[i], std::regex(pattern)))
+          << "line " << i << " '" << actual[i] << "' does not match '" << pattern << "'";
       EXPECT_LE(app::Utf8ToUtf16(actual[i]).size(), 254u) << "line " << i;
     } else {
       EXPECT_EQ(actual[i], expected[i]) << "line " << i;

@@ -28,6 +28,11 @@ std::vector<std::string> ReadRunLogMessages(std::size_t skipBytes = 0);
 // non-empty line of at most 254 characters.
 inline const std::string kAnyFailureText = "<failure text>";
 
+// Stands for a failure text that matches the regular expression `pattern`
+// (ECMAScript, the whole line) in an expected list of log messages; the line
+// must also have at most 254 characters.
+std::string FailureTextMatching(const std::string& pattern);
+
 // Compares run log messages with the expected ones; `label` names the case.
 void ExpectRunLog(const std::vector<std::string>& expected, const std::string& label,
                   std::size_t skipBytes = 0);

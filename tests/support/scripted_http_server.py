@@ -33,6 +33,10 @@ path alone; an unmatched request gets 404. A reply may hold:
     close_after     send only this many body bytes, then close the connection cleanly
     reset_after     send only this many body bytes, then reset the connection (RST)
 
+A CONNECT request (a client that uses this server as its proxy) is matched by
+its target, "host:port", and answered like any other request; the connection
+is closed after the reply, so a tunnel is never made.
+
 "{base}" in body, headers and file is replaced by the server's own base address
 (http://127.0.0.1:<port>). Every response carries "Connection: close".
 
@@ -93,6 +97,9 @@ class Handler(BaseHTTPRequestHandler):
 
     def do_HEAD(self):
         self.serve(send_body=False)
+
+    def do_CONNECT(self):
+        self.serve(send_body=True)
 
     def serve(self, send_body):
         server = self.server

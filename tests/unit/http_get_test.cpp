@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "platform/Http.h"
+#include "tests/support/EnvOverride.h"
+#include "tests/support/HttpFailureTexts.h"
+#include "tests/support/NoProxies.h"
 #include "tests/support/ScriptedServer.h"
 
 namespace {
@@ -51,6 +55,7 @@ class HttpGetTest : public ::testing::Test {
   HttpResult Get(const std::string& url, RecordingListener& listener) {
     return HttpGet(url, {"kv-agent", std::chrono::milliseconds(5000)}, listener);
   }
+  kv::test::NoProxies noProxies_;
   ScriptedServer server_;
 };
 
@@ -98,6 +103,24 @@ TEST_F(HttpGetTest, ReportsTheFinalResponseOnceThenItsBody) {
   }
 }
 
+// A machine's proxy settings would take the requests meant for the loopback
+// servers; the fixtures of the loopback tests remove them.
+TEST_F(HttpGetTest, LoopbackTestsAreKeptFromAMachinesProxy) {
+  server_.SetRoutes(R"({"/r": {"body": "direct"}})");
+  const std::string deadProxy = "http://127.0.0.1:" + std::to_string(ScriptedServer::UnusedPort());
+  kv::test::EnvOverride http("http_proxy", deadProxy.c_str());
+  kv::test::EnvOverride all("ALL_PROXY", deadProxy.c_str());
+  {
+    RecordingListener listener;
+    EXPECT_EQ(Get(server_.BaseUrl() + "/r", listener).kind, Kind::kFailed)
+        << "the proxy variables were not honoured";
+  }
+  kv::test::NoProxies noProxies;
+  RecordingListener listener;
+  EXPECT_EQ(Get(server_.BaseUrl() + "/r", listener).kind, Kind::kComplete);
+  EXPECT_EQ(listener.body, "direct");
+}
+
 TEST_F(HttpGetTest, SendsTheAgentAndTheTargetUnchanged) {
   server_.SetRoutes(R"({"/q.php": {"body": "0"}})");
   RecordingListener listener;
@@ -123,31 +146,37 @@ TEST_F(HttpGetTest, ListenerStopsTheTransfer) {
 }
 
 TEST_F(HttpGetTest, FailuresCarryTheLibraryText) {
-  const std::string refused = "http://127.0.0.1:" + std::to_string(ScriptedServer::UnusedPort());
+  const int refusedPort = ScriptedServer::UnusedPort();
+  const std::string refused = "http://127.0.0.1:" + std::to_string(refusedPort);
   server_.SetRoutes(R"({"/reset": {"fill": {"text": "z", "count": 300000}, "reset_after": 1000},
                        "/to-file": {"status": 302, "headers": {"Location": "file:///etc/passwd"}},
                        "/loop": {"status": 302, "headers": {"Location": "/loop"}}})");
   struct Case {
     const char* name;
     std::string url;
-    bool responds;  // whether a response was seen before the failure
+    bool responds;        // whether a response was seen before the failure
+    std::string failure;  // libcurl's text, as a regular expression
   };
   const Case cases[] = {
-      {"connection refused", refused + "/r", false},
-      {"reset mid-body", server_.BaseUrl() + "/reset", true},
-      {"redirection to a file", server_.BaseUrl() + "/to-file", false},
-      {"endless redirection", server_.BaseUrl() + "/loop", false},
-      {"no scheme", "123456", false},
-      {"leading blanks", "  " + server_.BaseUrl() + "/r", false},
-      {"other scheme", "ftp://127.0.0.1/x", false},
-      {"empty", "", false},
+      {"connection refused", refused + "/r", false, kv::test::ConnectionRefusedText(refusedPort)},
+      {"reset mid-body", server_.BaseUrl() + "/reset", true, kv::test::kConnectionResetText},
+      {"redirection to a file", server_.BaseUrl() + "/to-file", false,
+       R"(Protocol "file" not supported or disabled in libcurl)"},
+      {"endless redirection", server_.BaseUrl() + "/loop", false,
+       R"(Maximum \(10\) redirects followed)"},
+      {"no scheme", "123456", false, kv::test::kBadSchemeText},
+      {"leading blanks", "  " + server_.BaseUrl() + "/r", false, kv::test::kBadSchemeText},
+      {"other scheme", "ftp://127.0.0.1/x", false,
+       R"(Protocol "ftp" not supported or disabled in libcurl)"},
+      {"empty", "", false, kv::test::kBadSchemeText},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RecordingListener listener;
     const HttpResult result = Get(c.url, listener);
     EXPECT_EQ(result.kind, Kind::kFailed);
-    EXPECT_FALSE(result.failure.empty());
+    EXPECT_TRUE(std::regex_match(result.failure, std::regex(c.failure)))
+        << "'" << result.failure << "' does not match '" << c.failure << "'";
     EXPECT_EQ(listener.responses, c.responds ? 1 : 0);
   }
   // Only the scripted routes were asked for: no guessed host, no file.
@@ -155,6 +184,39 @@ TEST_F(HttpGetTest, FailuresCarryTheLibraryText) {
     EXPECT_TRUE(request.target == "/reset" || request.target == "/to-file" ||
                 request.target == "/loop")
         << request.target;
+  }
+}
+
+// Through a proxy, an https address is reached by a tunnel: the proxy's reply
+// to CONNECT belongs to the tunnel, not to the server, and is never reported.
+TEST_F(HttpGetTest, TunnelReplyOfAProxyIsNoResponse) {
+  const std::string target = "127.0.0.1:" + std::to_string(ScriptedServer::UnusedPort());
+  struct Case {
+    const char* name;
+    const char* reply;  // the proxy's reply to CONNECT; it closes the connection after it
+  };
+  const Case cases[] = {
+      {"tunnel opened, then closed", R"({"status": 200, "headers": {"Proxy-Agent": "test"}})"},
+      {"tunnel opened without Content-Length, then closed",
+       R"({"status": 200, "content_length": null})"},
+      {"tunnel refused", R"({"status": 403, "body": "not here"})"},
+  };
+  kv::test::EnvOverride noProxyLower("no_proxy", nullptr);
+  kv::test::EnvOverride noProxyUpper("NO_PROXY", nullptr);
+  kv::test::EnvOverride proxy("https_proxy", server_.BaseUrl().c_str());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server_.SetRoutes(R"({")" + target + R"(": )" + c.reply + "}");
+    const std::size_t asked = server_.Requests().size();
+    RecordingListener listener;
+    const HttpResult result = Get("https://" + target + "/r", listener);
+    EXPECT_EQ(result.kind, Kind::kFailed);
+    EXPECT_FALSE(result.failure.empty());
+    EXPECT_EQ(listener.responses, 0) << "status " << listener.status;
+    EXPECT_EQ(listener.body, "");
+    const auto requests = server_.Requests();
+    ASSERT_EQ(requests.size(), asked + 1) << "the proxy was not asked";
+    EXPECT_EQ(requests.back().target, target);
   }
 }
 

@@ -18,6 +18,8 @@
 #include "platform/Os.h"
 #include "res/Resources.h"
 #include "res/StringIds.h"
+#include "tests/support/HttpFailureTexts.h"
+#include "tests/support/NoProxies.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/UpdateSandbox.h"
 #include "update/UpdateModule.h"
@@ -25,7 +27,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using kv::test::kAnyFailureText;
+using kv::test::FailureTextMatching;
+using kv::test::kConnectionResetText;
 using kv::test::ScriptedServer;
 using kv::update::CUpdateModule;
 
@@ -48,6 +51,7 @@ class UpdateCheckTest : public ::testing::Test {
     });
   }
 
+  kv::test::NoProxies noProxies_;
   ScriptedServer server_;
 };
 
@@ -75,7 +79,9 @@ TEST_F(UpdateCheckTest, ConstructionPreparesTheCacheFolderAndNamesThePaths) {
 
 TEST_F(UpdateCheckTest, ReplyDecidesWhetherToDownload) {
   const std::string base = server_.BaseUrl();
-  const std::string bigReply(CUpdateModule::kMaxReplyBytes, 'A');
+  const std::string next = base + "/next";
+  // The reply keeps at most its first 1023 bytes.
+  const std::string bigReply(1023, 'A');
   struct Case {
     const char* name;
     std::string reply;  // the JSON reply of the version route
@@ -126,6 +132,20 @@ TEST_F(UpdateCheckTest, ReplyDecidesWhetherToDownload) {
        true,
        base + "/n",
        {ok, said + base + "/n"}},
+      // The body runs until the server closes the connection, whatever
+      // Content-Length announced: what came is the reply.
+      {"body one byte short",
+       R"({"body": "{base}/next", "close_after": )" + std::to_string(next.size() - 1) + "}",
+       true,
+       base + "/nex",
+       {ok, said + base + "/nex"}},
+      {"body longer than announced",
+       R"({"body": "{base}/next", "content_length": 6})",
+       true,
+       base + "/next",
+       {ok, said + base + "/next"}},
+      {"connection closed mid-body", R"({"body": "{base}/next", "close_after": 4})", false, "",
+       lines({ok, said + "http"}, noUpdate)},
       {"1 MB reply",
        R"({"fill": {"text": "A", "count": 1048576}})",
        true,
@@ -144,7 +164,9 @@ TEST_F(UpdateCheckTest, ReplyDecidesWhetherToDownload) {
        "\uFFFD(abcdef",
        {ok, said + "\uFFFD(abcdef"}},
       {"connection reset mid-body", R"({"fill": {"text": "h", "count": 100000}, "reset_after": 3})",
-       false, "", lines({ok, "Try Download File Exception", kAnyFailureText, said}, noUpdate)},
+       false, "",
+       lines({ok, "Try Download File Exception", FailureTextMatching(kConnectionResetText), said},
+             noUpdate)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -199,14 +221,18 @@ class UnansweredPort {
 };
 
 TEST_F(UpdateCheckTest, UnreachableServerMeansNoUpdate) {
-  const std::vector<std::string> unreachable = {
-      "Try Download File Exception", kAnyFailureText,
-      "Server response check version msg:", "Finish Update.", "====================="};
+  auto unreachable = [](const std::string& failurePattern) {
+    return std::vector<std::string>{
+        "Try Download File Exception", FailureTextMatching(failurePattern),
+        "Server response check version msg:", "Finish Update.", "====================="};
+  };
   {
     SCOPED_TRACE("connection refused");
+    const int port = ScriptedServer::UnusedPort();
     CUpdateModule update = MakeUpdate();
-    EXPECT_FALSE(Check("http://127.0.0.1:" + std::to_string(ScriptedServer::UnusedPort()), update));
-    kv::test::ExpectRunLog(unreachable, "connection refused");
+    EXPECT_FALSE(Check("http://127.0.0.1:" + std::to_string(port), update));
+    kv::test::ExpectRunLog(unreachable(kv::test::ConnectionRefusedText(port)),
+                           "connection refused");
   }
   {
     SCOPED_TRACE("connection never accepted");
@@ -215,9 +241,13 @@ TEST_F(UpdateCheckTest, UnreachableServerMeansNoUpdate) {
     const auto start = std::chrono::steady_clock::now();
     CUpdateModule update = MakeUpdate();
     EXPECT_FALSE(Check("http://127.0.0.1:" + std::to_string(port.port()), update));
-    // Without the 5-second connect limit the attempt would run for minutes.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
-    kv::test::ExpectRunLog(unreachable, "connection never accepted");
+    // The attempt waits for the 5-second connect limit; without one it would
+    // run for minutes.
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(4500));
+    EXPECT_LT(took, std::chrono::seconds(30));
+    kv::test::ExpectRunLog(unreachable(kv::test::ConnectTimeoutText(port.port())),
+                           "connection never accepted");
   }
 }
 

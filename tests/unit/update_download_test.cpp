@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "app/FileUtil.h"
+#include "tests/support/EnvOverride.h"
+#include "tests/support/HttpFailureTexts.h"
+#include "tests/support/NoProxies.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/UpdateSandbox.h"
 #include "update/UpdateModule.h"
@@ -18,6 +21,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using kv::test::FailureTextMatching;
 using kv::test::kAnyFailureText;
 using kv::test::ScriptedServer;
 using kv::update::CUpdateModule;
@@ -71,6 +75,7 @@ class UpdateDownloadTest : public ::testing::Test {
             "Content length:" + std::to_string(payload_.size())};
   }
 
+  kv::test::NoProxies noProxies_;
   ScriptedServer server_;
   std::string payload_;
   fs::path payloadFile_;
@@ -122,9 +127,12 @@ TEST_F(UpdateDownloadTest, IncompleteTransferLeavesTheLauncherRunning) {
     return head;
   };
   const std::string get = base + "/get";
-  const std::string refused =
-      "http://127.0.0.1:" + std::to_string(ScriptedServer::UnusedPort()) + "/file";
-  const std::vector<std::string> failed = {"Try Download File Exception", kAnyFailureText};
+  const int refusedPort = ScriptedServer::UnusedPort();
+  const std::string refused = "http://127.0.0.1:" + std::to_string(refusedPort) + "/file";
+  auto failed = [](const std::string& failurePattern) {
+    return std::vector<std::string>{"Try Download File Exception",
+                                    FailureTextMatching(failurePattern)};
+  };
   const Case cases[] = {
       {"status 404",
        R"({"status": 404, "body": "missing"})",
@@ -163,13 +171,16 @@ TEST_F(UpdateDownloadTest, IncompleteTransferLeavesTheLauncherRunning) {
        Target::kWhole},
       {"connection reset mid-body",
        R"({"file": )" + file + R"(, "reset_after": )" + std::to_string(size / 2) + "}", get,
-       withTail(Head(get), failed), Target::kPartial},
-      {"connection refused", "{}", refused, withTail({"ExcuUpdate,URL=" + refused}, failed),
+       withTail(Head(get), failed(kv::test::kConnectionResetText)), Target::kPartial},
+      {"connection refused", "{}", refused,
+       withTail({"ExcuUpdate,URL=" + refused},
+                failed(kv::test::ConnectionRefusedText(refusedPort))),
        Target::kAbsent},
-      {"reply that is no address", "{}", "123456", withTail({"ExcuUpdate,URL=123456"}, failed),
-       Target::kAbsent},
+      {"reply that is no address", "{}", "123456",
+       withTail({"ExcuUpdate,URL=123456"}, failed(kv::test::kBadSchemeText)), Target::kAbsent},
       {"address after blanks", "{}", "  " + base + "/file",
-       withTail({"ExcuUpdate,URL=  " + base + "/file"}, failed), Target::kAbsent},
+       withTail({"ExcuUpdate,URL=  " + base + "/file"}, failed(kv::test::kBadSchemeText)),
+       Target::kAbsent},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -250,9 +261,60 @@ TEST_F(UpdateDownloadTest, TargetThatCannotBeWritten) {
     update.DownloadAndRun(url);
     EXPECT_TRUE(launches_.empty());
     std::vector<std::string> expected = Head(url);
-    expected.insert(expected.end(), {"Try Download File Exception", kAnyFailureText});
+    expected.insert(expected.end(), {"Try Download File Exception",
+                                     FailureTextMatching("No space left on device")});
     kv::test::ExpectRunLog(expected, "write fails");
   }
+}
+
+// The digest is only written to the log: when it fails, the line has an empty
+// digest and the hand-over goes ahead all the same.
+TEST_F(UpdateDownloadTest, FailedDigestIsLoggedEmptyAndTheHandOverGoesAhead) {
+  const std::string url = server_.BaseUrl() + "/file";
+  const std::string size = std::to_string(payload_.size());
+  SetRoutes("{}");
+  std::vector<std::string> digested;
+  CUpdateModule update(
+      "/q7kovrtmp.exe", "/rozovizo_7/kovr/",
+      [this](const std::string& tempExe, const std::string& installedExe) {
+        launches_.push_back({tempExe, installedExe});
+      },
+      [&digested](const std::string& path, std::string& digest) {
+        digested.push_back(path);
+        digest += "0123";  // a partial result that must not reach the log
+        return false;
+      });
+  update.DownloadAndRun(url);
+
+  EXPECT_EQ(digested, std::vector<std::string>{update.TempExe()});
+  ASSERT_EQ(launches_.size(), 1u);
+  EXPECT_EQ(launches_[0].tempExe, update.TempExe());
+  EXPECT_EQ(launches_[0].installedExe, update.InstalledExe());
+  EXPECT_TRUE(ReadFile(update.TempExe()) == payload_) << "downloaded bytes differ";
+  kv::test::ExpectRunLog(
+      {"ExcuUpdate,URL=" + url, "Http QueryInfoStatusCode:200", "Content length:" + size,
+       "Finish download,file size=" + size, "Finish download,file md5="},
+      "digest failed");
+}
+
+// The proxy's reply to CONNECT is no response of the update server: a tunnel
+// that closes is logged as a failed transfer, with no status line.
+TEST_F(UpdateDownloadTest, HttpsThroughAProxyWhoseTunnelCloses) {
+  const std::string target = "127.0.0.1:" + std::to_string(ScriptedServer::UnusedPort());
+  const std::string url = "https://" + target + "/file";
+  server_.SetRoutes(R"({")" + target + R"(": {"status": 200}})");
+  kv::test::EnvOverride noProxyLower("no_proxy", nullptr);
+  kv::test::EnvOverride noProxyUpper("NO_PROXY", nullptr);
+  kv::test::EnvOverride proxy("https_proxy", server_.BaseUrl().c_str());
+  CUpdateModule update = MakeUpdate();
+  update.DownloadAndRun(url);
+  EXPECT_TRUE(launches_.empty());
+  EXPECT_FALSE(fs::exists(update.TempExe()));
+  kv::test::ExpectRunLog({"ExcuUpdate,URL=" + url, "Try Download File Exception", kAnyFailureText},
+                         "tunnel closed");
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].target, target);
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 
 #include "app/FileUtil.h"
 #include "app/RunLog.h"
+#include "tests/support/HttpFailureTexts.h"
+#include "tests/support/NoProxies.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/UpdateSandbox.h"
 #include "update/UpdateDriver.h"
@@ -18,7 +20,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using kv::test::kAnyFailureText;
+using kv::test::FailureTextMatching;
 using kv::test::ScriptedServer;
 
 const std::string kQuery = "/getClientVersion.php?p=vexagame&g=kovr&v=1.0.0.0";
@@ -61,6 +63,7 @@ class UpdateDriverTest : public ::testing::Test {
             "====================="};
   }
 
+  kv::test::NoProxies noProxies_;
   ScriptedServer server_;
   fs::path payloadFile_;
   std::string payloadMd5_;
@@ -141,12 +144,14 @@ TEST_F(UpdateDriverTest, FailedDownloadReturnsToTheLogin) {
 }
 
 TEST_F(UpdateDriverTest, UnreachableServer) {
-  const std::string base = "http://127.0.0.1:" + std::to_string(ScriptedServer::UnusedPort());
+  const int port = ScriptedServer::UnusedPort();
+  const std::string base = "http://127.0.0.1:" + std::to_string(port);
   ::setenv("KORVANE_UPDATE_URL", base.c_str(), 1);
   Run();
   EXPECT_TRUE(launches_.empty());
   kv::test::ExpectRunLog(
-      {base + kQuery, "Try Download File Exception", kAnyFailureText,
+      {base + kQuery, "Try Download File Exception",
+       FailureTextMatching(kv::test::ConnectionRefusedText(port)),
        "Server response check version msg:", "Finish Update.", "====================="},
       "unreachable server");
 }
@@ -159,8 +164,8 @@ TEST_F(UpdateDriverTest, OversizedRunLogIsDeletedFirst) {
     bool kept;
   };
   const Case cases[] = {
-      {"one byte over the limit", kv::update::kRunLogLimit + 1, false},
-      {"exactly at the limit", kv::update::kRunLogLimit, true},
+      {"one byte over the limit", 10485761, false},
+      {"exactly at the limit", 10485760, true},
       {"small", 2, true},
   };
   for (const Case& c : cases) {
