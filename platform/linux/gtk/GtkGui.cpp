@@ -87,7 +87,11 @@ std::unique_ptr<Window> GtkGui::MakeWindow(const WindowOptions& options, WindowE
   if (!initialized_) {
     return nullptr;
   }
-  return std::make_unique<GtkWindowImpl>(*this, options, events);
+  auto window = std::make_unique<GtkWindowImpl>(*this, options, events);
+  if (options.kind == WindowKind::kEmbedded && !window->IsEmbedded()) {
+    return nullptr;  // the foreign parent does not exist (any more)
+  }
+  return window;
 }
 
 std::unique_ptr<WebView> GtkGui::MakeWebView(Window& host, WebViewEvents& events,
