@@ -79,6 +79,10 @@ class WindowEvents {
   // The window moved or changed size; `geometry` as Window::Geometry() reports it.
   virtual void OnGeometryChanged(const Rect& /*geometry*/) {}
 
+  // kEmbedded: the foreign parent's client area changed size (reported by the
+  // window system; the parent's owner need not say so).
+  virtual void OnParentSizeChanged(const Size& /*size*/) {}
+
   // A message sent to this window's native id (Gui::SendWindowMessage), from
   // this or another process.
   virtual void OnMessage(int /*message*/, std::int64_t /*param*/) {}

@@ -335,6 +335,10 @@ void FakeWindow::WindowManagerPlace(const Rect& rect) {
   events_.OnGeometryChanged(rect);
 }
 
+void FakeWindow::ParentResized(Size size) {
+  events_.OnParentSizeChanged(size);
+}
+
 void FakeWindow::Message(int message, std::int64_t param) {
   events_.OnMessage(message, param);
 }

@@ -176,6 +176,8 @@ class FakeWindow final : public platform::Window {
   // The window manager changes the state by itself (taskbar, keyboard).
   void WindowManagerSetState(platform::WindowState state);
   void WindowManagerPlace(const Rect& rect);
+  // kEmbedded: the foreign parent has a new size.
+  void ParentResized(Size size);
   void Message(int message, std::int64_t param);
   void PressHotkey(int id);
   // Runs OnPaint into a fresh recording painter.

@@ -194,7 +194,33 @@ bool GtkWindowImpl::EmbedInto(NativeWindowId parent) {
   gtk_event_controller_set_propagation_phase(GTK_EVENT_CONTROLLER(focusOnPress_),
                                              GTK_PHASE_CAPTURE);
   g_signal_connect(focusOnPress_, "pressed", G_CALLBACK(OnEmbeddedPress), this);
+
+  // Messages between processes are asynchronous on X11: the parent's owner may
+  // ask for a new place before its own window has its new size. Its size
+  // changes are watched here so the owner can follow them.
+  foreignParent_ = gdk_x11_window_foreign_new_for_display(display, static_cast<::Window>(parent));
+  if (foreignParent_ != nullptr) {
+    gdk_window_set_events(
+        foreignParent_,
+        static_cast<GdkEventMask>(gdk_window_get_events(foreignParent_) | GDK_STRUCTURE_MASK));
+    gdk_window_add_filter(foreignParent_, OnParentXEvent, this);
+    parentSize_ = {gdk_window_get_width(foreignParent_), gdk_window_get_height(foreignParent_)};
+  }
   return true;
+}
+
+GdkFilterReturn GtkWindowImpl::OnParentXEvent(GdkXEvent* raw, GdkEvent*, gpointer data) {
+  auto* self = static_cast<GtkWindowImpl*>(data);
+  const auto* event = static_cast<const XEvent*>(raw);
+  if (event->type == ConfigureNotify &&
+      event->xconfigure.window == gdk_x11_window_get_xid(self->foreignParent_)) {
+    const Size now{event->xconfigure.width, event->xconfigure.height};
+    if (now != self->parentSize_) {
+      self->parentSize_ = now;
+      self->events_.OnParentSizeChanged(now);
+    }
+  }
+  return GDK_FILTER_CONTINUE;
 }
 
 void GtkWindowImpl::OnEmbeddedPress(GtkGestureMultiPress*, gint, gdouble, gdouble, gpointer data) {
@@ -204,10 +230,18 @@ void GtkWindowImpl::OnEmbeddedPress(GtkGestureMultiPress*, gint, gdouble, gdoubl
     return;
   }
   GdkDisplay* display = gdk_window_get_display(gdkWindow);
+  // The window manager focuses the frame on the same press (the press is in
+  // the frame's client window too), and the frame's process answers its
+  // WM_TAKE_FOCUS; both use the press's timestamp. Asking with the server's
+  // current time makes this request win in whatever order the three arrive:
+  // the server ignores focus requests older than the last focus change.
   // The parent may be going away: the request then fails harmlessly.
   gdk_x11_display_error_trap_push(display);
   XSetInputFocus(GDK_DISPLAY_XDISPLAY(display), gdk_x11_window_get_xid(gdkWindow), RevertToParent,
-                 gtk_get_current_event_time());
+                 CurrentTime);
+  // At once: the page learns of the press over the web engine's own channel,
+  // and keys typed right after it must already find the focus here.
+  XFlush(GDK_DISPLAY_XDISPLAY(display));
   gdk_x11_display_error_trap_pop_ignored(display);
 }
 
@@ -225,6 +259,10 @@ GtkWindowImpl::~GtkWindowImpl() {
   if (focusOnPress_ != nullptr) {
     g_signal_handlers_disconnect_by_data(focusOnPress_, this);
     g_object_unref(focusOnPress_);
+  }
+  if (foreignParent_ != nullptr) {
+    gdk_window_remove_filter(foreignParent_, OnParentXEvent, this);
+    g_object_unref(foreignParent_);
   }
   if (window_ != nullptr) {
     if (compositedHandler_ != 0) {

@@ -78,6 +78,7 @@ class GtkWindowImpl final : public Window {
   static void OnCompositedChanged(GdkScreen* screen, gpointer self);
   static void OnEmbeddedPress(GtkGestureMultiPress* gesture, gint presses, gdouble x, gdouble y,
                               gpointer self);
+  static GdkFilterReturn OnParentXEvent(GdkXEvent* xevent, GdkEvent* event, gpointer self);
 
   bool EmbedInto(NativeWindowId parent);
 
@@ -110,6 +111,8 @@ class GtkWindowImpl final : public Window {
   gulong compositedHandler_ = 0;
   bool embedded_ = false;
   GtkGesture* focusOnPress_ = nullptr;  // kEmbedded
+  GdkWindow* foreignParent_ = nullptr;  // kEmbedded: watched for its size
+  Size parentSize_;
   // Cleared on destruction; handlers that call out check it before touching members again.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
