@@ -28,26 +28,26 @@ CGameWndDlg::~CGameWndDlg() {
   m_pWindow.reset();
 }
 
-bool CGameWndDlg::FrameArea(bool full, Rect& area) const {
-  const auto size = m_gui.WindowClientSize(m_hFrameWnd);
-  if (!size) {
-    return false;
-  }
-  area = {0, 0, size->width, size->height};
+Rect CGameWndDlg::FrameArea(platform::Size frame, bool full) {
+  Rect area{0, 0, frame.width, frame.height};
   if (!full) {
     area.y += mainwnd::kTitleStripHeight;
     area.height = std::max(0, area.height - mainwnd::kTitleStripHeight);
   }
-  return true;
+  return area;
 }
 
 bool CGameWndDlg::OnInitDialog() {
   // Without its frame the dialog could not be made as its child, and a process
   // without a window would never end: refuse before anything exists.
-  Rect area;
-  if (m_hFrameWnd == 0 || !m_gui.WindowExists(m_hFrameWnd) || !FrameArea(false, area)) {
+  if (m_hFrameWnd == 0 || !m_gui.WindowExists(m_hFrameWnd)) {
     return false;
   }
+  const auto frameSize = m_gui.WindowClientSize(m_hFrameWnd);
+  if (!frameSize) {
+    return false;
+  }
+  const Rect area = FrameArea(*frameSize, false);
   platform::WindowOptions options;
   options.kind = platform::WindowKind::kEmbedded;
   options.foreignParent = m_hFrameWnd;
@@ -110,15 +110,29 @@ void CGameWndDlg::OnRefresh() {
 }
 
 void CGameWndDlg::OnRelayout(std::int64_t full) {
-  Rect area;
-  if (m_hFrameWnd == 0 || !m_pWindow || !FrameArea(full != 0, area)) {
+  if (m_hFrameWnd == 0 || !m_pWindow) {
     return;
   }
-  m_pWindow->Place(area);
-  FitViewToClient();
+  m_bCoverFrame = full != 0;
+  const auto frameSize = m_gui.WindowClientSize(m_hFrameWnd);
+  if (!frameSize) {
+    return;  // the frame is going; the watcher sees to the rest
+  }
+  PlaceInFrame(*frameSize, m_bCoverFrame);
   if (!m_pWindow->IsVisible()) {
     m_pWindow->Show();
   }
+}
+
+void CGameWndDlg::OnParentSizeChanged(const platform::Size& size) {
+  if (!m_bClosed && m_pWindow) {
+    PlaceInFrame(size, m_bCoverFrame);
+  }
+}
+
+void CGameWndDlg::PlaceInFrame(platform::Size frame, bool full) {
+  m_pWindow->Place(FrameArea(frame, full));
+  FitViewToClient();
 }
 
 void CGameWndDlg::OnClose() {

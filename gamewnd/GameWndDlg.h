@@ -61,6 +61,10 @@ class CGameWndDlg final : public platform::WindowEvents {
   // --- platform::WindowEvents
   bool OnKeyDown(int key, int modifiers) override;
   void OnGeometryChanged(const platform::Rect& geometry) override;
+  // The frame's messages are not waited for: the frame may ask for a refit
+  // before its own window has its new size. Its later size changes keep the
+  // dialog where the last refit put it (below the strip or over everything).
+  void OnParentSizeChanged(const platform::Size& size) override;
   void OnMessage(int message, std::int64_t param) override;
 
  private:
@@ -68,8 +72,10 @@ class CGameWndDlg final : public platform::WindowEvents {
   // through the user-interface thread when it is gone, and ends the process a
   // moment later. Reads only what stays unchanged after OnInitDialog.
   static void WatchFrameThreadProc(CGameWndDlg* dialog);
-  // The frame's client area, cut below its title strip unless `full`.
-  bool FrameArea(bool full, platform::Rect& area) const;
+  // A frame client area of `frame`, cut below its title strip unless `full`.
+  static platform::Rect FrameArea(platform::Size frame, bool full);
+  // Places the dialog at FrameArea and the view over the whole dialog.
+  void PlaceInFrame(platform::Size frame, bool full);
   void FitViewToClient();
 
   platform::Gui& m_gui;
@@ -79,6 +85,8 @@ class CGameWndDlg final : public platform::WindowEvents {
   const platform::NativeWindowId m_hFrameWnd;
   const std::string m_strGameUrl;
   bool m_bClosed = false;
+  // The last refit covered the whole frame (the frame is in fullscreen).
+  bool m_bCoverFrame = false;
 
   std::unique_ptr<platform::WindowProbe> m_pFrameProbe;  // used by the watcher only
   std::thread m_watcher;

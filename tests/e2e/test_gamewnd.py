@@ -189,13 +189,28 @@ def body(started):
     wait_for(lambda: game_server.presses() >= 1, 10, "the press to reach the game page")
     key("Escape")
     key("Return")
-    wait_for(lambda: {"Escape", "Enter"} <= set(game_server.keys()), 10,
-             "Esc and Enter in the game page")
+    try:
+        wait_for(lambda: {"Escape", "Enter"} <= set(game_server.keys()), 10,
+                 "Esc and Enter in the game page")
+    except AssertionError:
+        fail("keys in the game page %r, in the frame's page %r"
+             % (game_server.keys(), main_server.keys()))
     time.sleep(0.5)
     check(game.alive() and geometry(window) == game_area(MAXIMISED),
           "Esc and Enter left the game window as it was")
     check(not main_server.keys(), "the keys did not go to the frame's page")
     check(window_named(driver.pid, EXIT_TITLE) is None, "no prompt opened")
+
+    # A press on the frame's strip gives the keys back to the frame; a press in
+    # the game page takes them again.
+    click_at(700, STRIP_HEIGHT // 2)
+    key("x")
+    wait_for(lambda: "x" in main_server.keys(), 10, "a key in the frame after a press on its strip")
+    click_at(SCREEN[0] // 2, SCREEN[1] // 2)
+    key("y")
+    wait_for(lambda: "y" in game_server.keys(), 10, "a key in the game page after a press in it")
+    check("x" not in game_server.keys() and "y" not in main_server.keys(),
+          "each key went to one page only")
 
     # Fullscreen of the frame: the game window covers all of it.
     click_button(frame, 1004)
