@@ -2,7 +2,8 @@
 // The window system as the launcher's windows need it. The GTK 3 / WebKitGTK /
 // X11 backend lives in platform/linux/gtk/; tests use the recording double in
 // tests/fake/. Everything here runs on the user-interface thread, except
-// RunOnUiThread, which any thread may call. (Names avoid the Win32 macros
+// RunOnUiThread, which any thread may call (a WindowProbe, made here, is asked
+// from another thread). (Names avoid the Win32 macros
 // CreateWindow, SendMessage and DrawText, so a Windows backend can include
 // <windows.h> beside these headers.)
 
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "platform/Geometry.h"
@@ -17,6 +19,7 @@
 #include "platform/Painter.h"
 #include "platform/WebView.h"
 #include "platform/Window.h"
+#include "platform/WindowProbe.h"
 
 namespace kv::platform {
 
@@ -57,6 +60,12 @@ class Gui {
   // not when it has been handled. False when `target` names no window.
   virtual bool SendWindowMessage(NativeWindowId target, int message, std::int64_t param) = 0;
   virtual bool WindowExists(NativeWindowId target) = 0;
+  // The size of the client area of `target` (a window of any process; on X11
+  // the window's own size); nullopt when `target` names no window.
+  virtual std::optional<Size> WindowClientSize(NativeWindowId target) = 0;
+  // A probe for another thread that watches whether windows still exist (see
+  // platform/WindowProbe.h). Never null.
+  virtual std::unique_ptr<WindowProbe> MakeWindowProbe() = 0;
 
   // --- the event loop
   // Runs the main event loop until QuitMainLoop.

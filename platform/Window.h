@@ -18,15 +18,18 @@ enum class WindowKind {
   kTopLevel,  // undecorated top-level window with a taskbar entry
   kPopup,     // undecorated top-level window kept above its owner, no taskbar entry
   kChild,     // an area inside the owner's client area (buttons, the web view's host)
-  kEmbedded,  // a child of a foreign window given by its native id (another process)
-  kTooltip,   // a small pop-up over everything that never takes the focus
+  // A child of a foreign window given by its native id (another process's
+  // window, which need not cooperate). A press in it takes the keyboard focus.
+  // MakeWindow gives null when the foreign window does not exist.
+  kEmbedded,
+  kTooltip,  // a small pop-up over everything that never takes the focus
 };
 
 struct WindowOptions {
   WindowKind kind = WindowKind::kTopLevel;
   // kPopup: the window it belongs to (may be null); kChild: the parent (required).
   Window* owner = nullptr;
-  // kEmbedded: the foreign parent window.
+  // kEmbedded: the foreign parent window; `rect` is then in its client coordinates.
   NativeWindowId foreignParent = 0;
   std::string title;
   // Screen coordinates for top-level windows and pop-ups; the parent's client
@@ -75,6 +78,10 @@ class WindowEvents {
   virtual void OnStateChanged(WindowState) {}
   // The window moved or changed size; `geometry` as Window::Geometry() reports it.
   virtual void OnGeometryChanged(const Rect& /*geometry*/) {}
+
+  // kEmbedded: the foreign parent's client area changed size (reported by the
+  // window system; the parent's owner need not say so).
+  virtual void OnParentSizeChanged(const Size& /*size*/) {}
 
   // A message sent to this window's native id (Gui::SendWindowMessage), from
   // this or another process.

@@ -335,6 +335,10 @@ void FakeWindow::WindowManagerPlace(const Rect& rect) {
   events_.OnGeometryChanged(rect);
 }
 
+void FakeWindow::ParentResized(Size size) {
+  events_.OnParentSizeChanged(size);
+}
+
 void FakeWindow::Message(int message, std::int64_t param) {
   events_.OnMessage(message, param);
 }
@@ -470,6 +474,35 @@ bool FakeGui::WindowExists(platform::NativeWindowId target) {
   return FindWindow(target) != nullptr || foreignWindows.count(target) != 0;
 }
 
+std::optional<Size> FakeGui::WindowClientSize(platform::NativeWindowId target) {
+  if (FakeWindow* window = FindWindow(target)) {
+    return window->ClientSize();
+  }
+  if (foreignWindows.count(target) == 0) {
+    return std::nullopt;
+  }
+  auto size = foreignWindowSizes.find(target);
+  return size != foreignWindowSizes.end() ? size->second : Size{};
+}
+
+namespace {
+
+class FakeWindowProbe final : public platform::WindowProbe {
+ public:
+  explicit FakeWindowProbe(FakeGui& gui) : gui_(gui) {}
+  bool WindowExists(platform::NativeWindowId target) override { return gui_.WindowExists(target); }
+
+ private:
+  FakeGui& gui_;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::WindowProbe> FakeGui::MakeWindowProbe() {
+  ++windowProbesMade;
+  return std::make_unique<FakeWindowProbe>(*this);
+}
+
 void FakeGui::RunMainLoop() {
   ++mainLoopRuns;
   if (mainLoopScript) {
@@ -478,6 +511,7 @@ void FakeGui::RunMainLoop() {
 }
 
 void FakeGui::RunOnUiThread(std::function<void()> task) {
+  std::lock_guard lock(tasksMutex_);
   tasks_.push_back(std::move(task));
 }
 

@@ -176,6 +176,8 @@ class FakeWindow final : public platform::Window {
   // The window manager changes the state by itself (taskbar, keyboard).
   void WindowManagerSetState(platform::WindowState state);
   void WindowManagerPlace(const Rect& rect);
+  // kEmbedded: the foreign parent has a new size.
+  void ParentResized(Size size);
   void Message(int message, std::int64_t param);
   void PressHotkey(int id);
   // Runs OnPaint into a fresh recording painter.
@@ -276,6 +278,10 @@ class FakeGui final : public platform::Gui {
   bool IsActiveApplication() override { return activeApplication; }
   bool SendWindowMessage(platform::NativeWindowId target, int message, std::int64_t param) override;
   bool WindowExists(platform::NativeWindowId target) override;
+  std::optional<Size> WindowClientSize(platform::NativeWindowId target) override;
+  // Answers from WindowExists: tests change foreignWindows only while the
+  // thread that asks is parked (the game window tests gate their watcher).
+  std::unique_ptr<platform::WindowProbe> MakeWindowProbe() override;
   void RunMainLoop() override;
   void QuitMainLoop() override { ++mainLoopQuits; }
   void RunOnUiThread(std::function<void()> task) override;
@@ -289,6 +295,8 @@ class FakeGui final : public platform::Gui {
   Rect workArea{0, 0, 1600, 960};
   bool activeApplication = true;
   std::set<platform::NativeWindowId> foreignWindows;  // other processes' windows that exist
+  // Client sizes of foreignWindows (0 x 0 when not given).
+  std::map<platform::NativeWindowId, Size> foreignWindowSizes;
   std::filesystem::path webDataFolder = "/tmp/korvane-fake/webdata";
   std::filesystem::path webCacheFolder = "/tmp/korvane-fake/webcache";
   // Each RunModal takes the next script (front first) and runs it inside the
@@ -310,6 +318,7 @@ class FakeGui final : public platform::Gui {
   int mainLoopQuits = 0;
   int clearWebDataCalls = 0;
   int decodePngCalls = 0;
+  int windowProbesMade = 0;
   std::vector<std::function<void(bool)>> pendingClears;  // finish with FinishClearWebData
 
   // Live windows and web views, in creation order.

@@ -44,6 +44,12 @@ class PixelGui final : public platform::Gui {
     return fake.SendWindowMessage(t, m, p);
   }
   bool WindowExists(platform::NativeWindowId t) override { return fake.WindowExists(t); }
+  std::optional<platform::Size> WindowClientSize(platform::NativeWindowId t) override {
+    return fake.WindowClientSize(t);
+  }
+  std::unique_ptr<platform::WindowProbe> MakeWindowProbe() override {
+    return fake.MakeWindowProbe();
+  }
   void RunMainLoop() override {}
   void QuitMainLoop() override {}
   void RunOnUiThread(std::function<void()> task) override { fake.RunOnUiThread(std::move(task)); }

@@ -41,6 +41,10 @@ class NoDisplay final : public kv::platform::Gui {
   bool IsActiveApplication() override { return false; }
   bool SendWindowMessage(kv::platform::NativeWindowId, int, std::int64_t) override { return false; }
   bool WindowExists(kv::platform::NativeWindowId) override { return false; }
+  std::optional<kv::platform::Size> WindowClientSize(kv::platform::NativeWindowId) override {
+    return std::nullopt;
+  }
+  std::unique_ptr<kv::platform::WindowProbe> MakeWindowProbe() override { return nullptr; }
   void RunMainLoop() override {}
   void QuitMainLoop() override {}
   void RunOnUiThread(std::function<void()>) override {}

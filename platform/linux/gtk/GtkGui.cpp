@@ -14,6 +14,7 @@
 #include "platform/linux/gtk/GtkWebViewImpl.h"
 #include "platform/linux/gtk/GtkWindowImpl.h"
 #include "platform/linux/gtk/KeyCodes.h"
+#include "platform/linux/gtk/XcbWindowProbe.h"
 
 namespace kv::platform {
 
@@ -87,7 +88,11 @@ std::unique_ptr<Window> GtkGui::MakeWindow(const WindowOptions& options, WindowE
   if (!initialized_) {
     return nullptr;
   }
-  return std::make_unique<GtkWindowImpl>(*this, options, events);
+  auto window = std::make_unique<GtkWindowImpl>(*this, options, events);
+  if (options.kind == WindowKind::kEmbedded && !window->IsEmbedded()) {
+    return nullptr;  // the foreign parent does not exist (any more)
+  }
+  return window;
 }
 
 std::unique_ptr<WebView> GtkGui::MakeWebView(Window& host, WebViewEvents& events,
@@ -156,6 +161,28 @@ bool GtkGui::WindowExists(NativeWindowId target) {
   Status status = XGetWindowAttributes(display, static_cast<::Window>(target), &attributes);
   bool failed = gdk_x11_display_error_trap_pop(gdkDisplay) != 0;
   return status != 0 && !failed;
+}
+
+std::optional<Size> GtkGui::WindowClientSize(NativeWindowId target) {
+  Display* display = XDisplay();
+  if (display == nullptr || target <= 0) {
+    return std::nullopt;
+  }
+  GdkDisplay* gdkDisplay = gdk_display_get_default();
+  gdk_x11_display_error_trap_push(gdkDisplay);
+  XWindowAttributes attributes;
+  Status status = XGetWindowAttributes(display, static_cast<::Window>(target), &attributes);
+  bool failed = gdk_x11_display_error_trap_pop(gdkDisplay) != 0;
+  if (status == 0 || failed) {
+    return std::nullopt;
+  }
+  return Size{attributes.width, attributes.height};
+}
+
+std::unique_ptr<WindowProbe> GtkGui::MakeWindowProbe() {
+  GdkDisplay* display = gdk_display_get_default();
+  return std::make_unique<XcbWindowProbe>(display != nullptr ? gdk_display_get_name(display)
+                                                             : nullptr);
 }
 
 bool GtkGui::SendWindowMessage(NativeWindowId target, int message, std::int64_t param) {

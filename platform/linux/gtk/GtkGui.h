@@ -34,6 +34,8 @@ class GtkGui final : public Gui {
   bool IsActiveApplication() override;
   bool SendWindowMessage(NativeWindowId target, int message, std::int64_t param) override;
   bool WindowExists(NativeWindowId target) override;
+  std::optional<Size> WindowClientSize(NativeWindowId target) override;
+  std::unique_ptr<WindowProbe> MakeWindowProbe() override;
   void RunMainLoop() override;
   void QuitMainLoop() override;
   void RunOnUiThread(std::function<void()> task) override;

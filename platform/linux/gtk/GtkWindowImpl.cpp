@@ -1,7 +1,7 @@
 #include "platform/linux/gtk/GtkWindowImpl.h"
 
+#include <X11/Xlib.h>
 #include <gdk/gdkx.h>
-#include <gtk/gtkx.h>
 
 #include <algorithm>
 #include <string>
@@ -125,16 +125,12 @@ GtkWindowImpl::GtkWindowImpl(GtkGui& gui, const WindowOptions& options, WindowEv
       gtk_widget_hide(layout_);
     }
   } else {
-    if (kind_ == WindowKind::kEmbedded) {
-      window_ = gtk_plug_new(static_cast<::Window>(options.foreignParent));
-    } else {
-      window_ =
-          gtk_window_new(kind_ == WindowKind::kTooltip ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL);
-      gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
-      if (kind_ == WindowKind::kTooltip) {
-        gtk_window_set_type_hint(GTK_WINDOW(window_), GDK_WINDOW_TYPE_HINT_TOOLTIP);
-        gtk_window_set_accept_focus(GTK_WINDOW(window_), FALSE);
-      }
+    window_ =
+        gtk_window_new(kind_ == WindowKind::kTooltip ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
+    if (kind_ == WindowKind::kTooltip) {
+      gtk_window_set_type_hint(GTK_WINDOW(window_), GDK_WINDOW_TYPE_HINT_TOOLTIP);
+      gtk_window_set_accept_focus(GTK_WINDOW(window_), FALSE);
     }
     g_object_ref_sink(window_);
     gtk_widget_set_app_paintable(window_, TRUE);
@@ -161,8 +157,92 @@ GtkWindowImpl::GtkWindowImpl(GtkGui& gui, const WindowOptions& options, WindowEv
     g_signal_connect(window_, "realize", G_CALLBACK(OnRealize), this);
     compositedHandler_ = g_signal_connect(gtk_widget_get_screen(window_), "composited-changed",
                                           G_CALLBACK(OnCompositedChanged), this);
+    if (kind_ == WindowKind::kEmbedded) {
+      embedded_ = EmbedInto(options.foreignParent);
+    }
   }
   gui_.AddWindow(this);
+}
+
+// The embedded kind is a plain top-level GtkWindow whose X window is moved into
+// the foreign parent before it is ever mapped, so the window manager never
+// manages it. (A GtkPlug would stay unmapped: it waits for an XEmbed socket to
+// map it, and the parent is an ordinary window of another program.) To GTK it
+// stays a top-level window, as if a window manager had framed it.
+bool GtkWindowImpl::EmbedInto(NativeWindowId parent) {
+  gtk_window_set_skip_taskbar_hint(GTK_WINDOW(window_), TRUE);
+  gtk_window_set_skip_pager_hint(GTK_WINDOW(window_), TRUE);
+  gtk_widget_realize(window_);
+  GdkWindow* gdkWindow = gtk_widget_get_window(window_);
+  // No compositor answers frame-drawn requests of a window the window manager
+  // does not manage; waiting for them would freeze the painting.
+  gdk_x11_window_set_frame_sync_enabled(gdkWindow, FALSE);
+  GdkDisplay* display = gtk_widget_get_display(window_);
+  gdk_x11_display_error_trap_push(display);
+  XReparentWindow(GDK_DISPLAY_XDISPLAY(display), gdk_x11_window_get_xid(gdkWindow),
+                  static_cast<::Window>(parent), rect_.x, rect_.y);
+  XSync(GDK_DISPLAY_XDISPLAY(display), False);
+  if (gdk_x11_display_error_trap_pop(display) != 0) {
+    return false;
+  }
+  gtk_window_move(GTK_WINDOW(window_), rect_.x, rect_.y);
+
+  // Without a window manager in between, a press does not give the window the
+  // keyboard focus: it takes it itself (before the page sees the press).
+  focusOnPress_ = gtk_gesture_multi_press_new(window_);
+  gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(focusOnPress_), 0);
+  gtk_event_controller_set_propagation_phase(GTK_EVENT_CONTROLLER(focusOnPress_),
+                                             GTK_PHASE_CAPTURE);
+  g_signal_connect(focusOnPress_, "pressed", G_CALLBACK(OnEmbeddedPress), this);
+
+  // Messages between processes are asynchronous on X11: the parent's owner may
+  // ask for a new place before its own window has its new size. Its size
+  // changes are watched here so the owner can follow them.
+  foreignParent_ = gdk_x11_window_foreign_new_for_display(display, static_cast<::Window>(parent));
+  if (foreignParent_ != nullptr) {
+    gdk_window_set_events(
+        foreignParent_,
+        static_cast<GdkEventMask>(gdk_window_get_events(foreignParent_) | GDK_STRUCTURE_MASK));
+    gdk_window_add_filter(foreignParent_, OnParentXEvent, this);
+    parentSize_ = {gdk_window_get_width(foreignParent_), gdk_window_get_height(foreignParent_)};
+  }
+  return true;
+}
+
+GdkFilterReturn GtkWindowImpl::OnParentXEvent(GdkXEvent* raw, GdkEvent*, gpointer data) {
+  auto* self = static_cast<GtkWindowImpl*>(data);
+  const auto* event = static_cast<const XEvent*>(raw);
+  if (event->type == ConfigureNotify &&
+      event->xconfigure.window == gdk_x11_window_get_xid(self->foreignParent_)) {
+    const Size now{event->xconfigure.width, event->xconfigure.height};
+    if (now != self->parentSize_) {
+      self->parentSize_ = now;
+      self->events_.OnParentSizeChanged(now);
+    }
+  }
+  return GDK_FILTER_CONTINUE;
+}
+
+void GtkWindowImpl::OnEmbeddedPress(GtkGestureMultiPress*, gint, gdouble, gdouble, gpointer data) {
+  auto* self = static_cast<GtkWindowImpl*>(data);
+  GdkWindow* gdkWindow = gtk_widget_get_window(self->window_);
+  if (gdkWindow == nullptr || gdk_window_is_destroyed(gdkWindow)) {
+    return;
+  }
+  GdkDisplay* display = gdk_window_get_display(gdkWindow);
+  // The window manager focuses the frame on the same press (the press is in
+  // the frame's client window too), and the frame's process answers its
+  // WM_TAKE_FOCUS; both use the press's timestamp. Asking with the server's
+  // current time makes this request win in whatever order the three arrive:
+  // the server ignores focus requests older than the last focus change.
+  // The parent may be going away: the request then fails harmlessly.
+  gdk_x11_display_error_trap_push(display);
+  XSetInputFocus(GDK_DISPLAY_XDISPLAY(display), gdk_x11_window_get_xid(gdkWindow), RevertToParent,
+                 CurrentTime);
+  // At once: the page learns of the press over the web engine's own channel,
+  // and keys typed right after it must already find the focus here.
+  XFlush(GDK_DISPLAY_XDISPLAY(display));
+  gdk_x11_display_error_trap_pop_ignored(display);
 }
 
 GtkWindowImpl::~GtkWindowImpl() {
@@ -176,6 +256,14 @@ GtkWindowImpl::~GtkWindowImpl() {
     g_main_loop_quit(modalLoop_);
   }
   g_signal_handlers_disconnect_by_data(layout_, this);
+  if (focusOnPress_ != nullptr) {
+    g_signal_handlers_disconnect_by_data(focusOnPress_, this);
+    g_object_unref(focusOnPress_);
+  }
+  if (foreignParent_ != nullptr) {
+    gdk_window_remove_filter(foreignParent_, OnParentXEvent, this);
+    g_object_unref(foreignParent_);
+  }
   if (window_ != nullptr) {
     if (compositedHandler_ != 0) {
       g_signal_handler_disconnect(gtk_widget_get_screen(window_), compositedHandler_);
@@ -631,8 +719,10 @@ gboolean GtkWindowImpl::OnWindowState(GtkWidget*, GdkEventWindowState* event, gp
 
 gboolean GtkWindowImpl::OnConfigure(GtkWidget*, GdkEventConfigure* event, gpointer data) {
   auto* self = static_cast<GtkWindowImpl*>(data);
-  int x = event->x;
-  int y = event->y;
+  int x = self->rect_.x;
+  int y = self->rect_.y;
+  // An embedded window's place is in its parent and only Place changes it; GDK
+  // would report it on the screen, as for any top-level window.
   if (self->kind_ != WindowKind::kEmbedded) {
     gdk_window_get_origin(event->window, &x, &y);
   }

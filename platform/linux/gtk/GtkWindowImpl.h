@@ -1,7 +1,8 @@
 #pragma once
-// A Window on GTK 3: a GtkWindow (or GtkPlug) for top-level kinds, whose client
-// area is a GtkLayout; a child is a GtkLayout inside its parent's layout. The
-// layout carries the painting, the mouse input and any children or web views.
+// A Window on GTK 3: a GtkWindow for top-level kinds (the embedded kind too, see
+// EmbedInto), whose client area is a GtkLayout; a child is a GtkLayout inside
+// its parent's layout. The layout carries the painting, the mouse input and any
+// children or web views.
 
 #include <gtk/gtk.h>
 
@@ -58,6 +59,8 @@ class GtkWindowImpl final : public Window {
   // The X id if the native window exists already (no realisation forced).
   unsigned long ExistingXid() const;
   WindowEvents& Events() { return events_; }
+  // kEmbedded: the window sits inside its foreign parent.
+  bool IsEmbedded() const { return embedded_; }
 
  private:
   struct TimerSource;
@@ -73,6 +76,11 @@ class GtkWindowImpl final : public Window {
   static void OnRealize(GtkWidget* widget, gpointer self);
   static void OnLayoutAllocated(GtkWidget* widget, GdkRectangle* allocation, gpointer self);
   static void OnCompositedChanged(GdkScreen* screen, gpointer self);
+  static void OnEmbeddedPress(GtkGestureMultiPress* gesture, gint presses, gdouble x, gdouble y,
+                              gpointer self);
+  static GdkFilterReturn OnParentXEvent(GdkXEvent* xevent, GdkEvent* event, gpointer self);
+
+  bool EmbedInto(NativeWindowId parent);
 
   bool IsTopKind() const { return window_ != nullptr; }
   bool OwnsEvent(GdkWindow* window) const;
@@ -83,7 +91,7 @@ class GtkWindowImpl final : public Window {
   GtkGui& gui_;
   WindowKind kind_;
   WindowEvents& events_;
-  GtkWidget* window_ = nullptr;  // GtkWindow/GtkPlug of top-level kinds, else null
+  GtkWidget* window_ = nullptr;  // GtkWindow of top-level kinds, else null
   GtkWidget* layout_ = nullptr;  // the client area
   Rect rect_;
   WindowState state_ = WindowState::kNormal;
@@ -101,6 +109,10 @@ class GtkWindowImpl final : public Window {
     guint32 time = 0;
   } lastPress_;
   gulong compositedHandler_ = 0;
+  bool embedded_ = false;
+  GtkGesture* focusOnPress_ = nullptr;  // kEmbedded
+  GdkWindow* foreignParent_ = nullptr;  // kEmbedded: watched for its size
+  Size parentSize_;
   // Cleared on destruction; handlers that call out check it before touching members again.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
