@@ -134,8 +134,8 @@ bool CLorvik_Q7Dlg::OnInitDialog() {
   m_pMenbanDlg->Create(*m_pWindow);  // made hidden
 
   // The accelerator (F5 -> command 32778) is applied in OnKeyDown.
-  // Global hotkeys (refresh, boss key, fullscreen) are registered here once the
-  // hotkey settings are read; that work belongs to the hotkey module.
+  // Hotkeys only now: none works while the login runs.
+  RegisterHotkeys();
   return true;
 }
 

@@ -18,6 +18,9 @@
 #include "platform/Gui.h"
 #include "ui/CommandTarget.h"
 
+namespace kv::hotkey {
+class CHotKeyTable;
+}
 namespace kv::ui {
 class CTouchButton;
 class CMenbanDlg;
@@ -65,6 +68,11 @@ class CLorvik_Q7Dlg final : public platform::WindowEvents, public ui::CommandTar
   void OnCacheCleared();
   void CloseGameWindow();
 
+  // --- global hotkeys
+  // Refresh (F5), boss key and fullscreen, the last two from the settings file.
+  void RegisterHotkeys();
+  void OnHotKey(int id);
+
   void FitToWorkArea();
   void LayoutTitleButtons();
   void ShowTitleButtons(bool show);
@@ -97,6 +105,7 @@ class CLorvik_Q7Dlg final : public platform::WindowEvents, public ui::CommandTar
   void OnStateChanged(platform::WindowState state) override;
   void OnGeometryChanged(const platform::Rect& geometry) override;
   void OnMessage(int message, std::int64_t param) override;
+  void OnHotkey(int id) override { OnHotKey(id); }
 
  private:
   void EndDialog(int result);
@@ -108,6 +117,8 @@ class CLorvik_Q7Dlg final : public platform::WindowEvents, public ui::CommandTar
   void ShowMaximizeButton(bool maximizeShown);
   void DefaultSysCommand(int command);
   void OnSize();
+  // Registers `id` for the hotkey text stored under `setting`; none when it is empty.
+  void RegisterConfiguredHotkey(const hotkey::CHotKeyTable& table, int id, const char* setting);
   // Asks the prompt box; true when the user agreed (result 1).
   bool AskUser(const std::string& title, const std::string& text);
 

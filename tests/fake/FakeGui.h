@@ -154,6 +154,7 @@ class FakeWindow final : public platform::Window {
   struct HotkeyBinding {
     int modifiers = 0;
     int key = 0;
+    friend bool operator==(const HotkeyBinding&, const HotkeyBinding&) = default;
   };
   const std::map<int, HotkeyBinding>& Hotkeys() const { return hotkeys_; }
   // Every call in order, e.g. "Show", "Place 0,0,256,110", "Maximize".
