@@ -36,6 +36,11 @@ inline constexpr char kHotkeyFallback[] = "0";
 // Timers of the main window.
 inline constexpr int TIMER_REFIT = 102;
 inline constexpr int kRefitDelayMs = 10;
+// While the veil waits for its first paint after the clearing: checked every
+// 10 ms, hidden anyway after 50 checks.
+inline constexpr int TIMER_VEIL_PAINTED = 103;
+inline constexpr int kVeilPaintCheckMs = 10;
+inline constexpr int kVeilPaintChecks = 50;
 
 // The window's own sizing requests, with the numbers of the system commands
 // they stand for. Each maps onto a window-manager request (see OnSysCommand).

@@ -1,6 +1,7 @@
 #include "tests/fake/FakeGui.h"
 
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 namespace kv::fake {
@@ -478,10 +479,12 @@ void FakeGui::RunMainLoop() {
 }
 
 void FakeGui::RunOnUiThread(std::function<void()> task) {
+  std::lock_guard lock(tasksMutex_);
   tasks_.push_back(std::move(task));
 }
 
 void FakeGui::ClearWebData(std::function<void(bool)> done) {
+  clearWebDataOffUiThread += std::this_thread::get_id() != uiThread ? 1 : 0;
   ++clearWebDataCalls;
   pendingClears.push_back(std::move(done));
 }
