@@ -167,11 +167,11 @@ def work_area():
 class Driver:
     """korvane-mainwnd-driver showing `url`; `window` is its main window's X id."""
 
-    def __init__(self, url):
+    def __init__(self, url, stderr=subprocess.DEVNULL):
         # Output goes to a file: a launcher started by this one may hold a pipe open.
         self.output = tempfile.TemporaryFile(mode="w+")
         self.process = subprocess.Popen([DRIVER, url], stdout=self.output,
-                                        stderr=subprocess.DEVNULL, text=True)
+                                        stderr=stderr, text=True)
         self.pid = self.process.pid
         self.window = wait_for(lambda: main_window_of(self.pid), 30, "the main window to show")
 
