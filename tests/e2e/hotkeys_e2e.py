@@ -3,6 +3,7 @@ clearing: a private data home with a settings file, another application's
 window to take the focus, and the launcher's debug trace."""
 
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -38,17 +39,16 @@ class PrivateHome:
         with open(self.settings, "wb") as out:
             out.write(text.encode("ascii"))
 
-    def trace_file(self, name):
-        return open(os.path.join(self.root, name), "w")
-
     def stop(self):
         shutil.rmtree(self.root, ignore_errors=True)
 
 
 def traces(path):
-    """The launcher's debug trace lines (GLib log domain "korvane") in a log file."""
+    """The launcher's debug trace lines in its output (GLib writes the log domain
+    "korvane" at debug level to the standard output)."""
+    marker = re.compile(r"korvane-DEBUG: (?:\d\d:\d\d:\d\d\.\d+: )?(.*)$")
     with open(path, encoding="utf-8", errors="replace") as log:
-        return [line.split(": ", 2)[-1].rstrip("\n") for line in log if "korvane-DEBUG" in line]
+        return [m.group(1) for m in map(marker.search, log.read().splitlines()) if m]
 
 
 class OtherWindow:

@@ -167,11 +167,12 @@ def work_area():
 class Driver:
     """korvane-mainwnd-driver showing `url`; `window` is its main window's X id."""
 
-    def __init__(self, url, stderr=subprocess.DEVNULL):
-        # Output goes to a file: a launcher started by this one may hold a pipe open.
-        self.output = tempfile.TemporaryFile(mode="w+")
+    def __init__(self, url, output=None):
+        # Output goes to a file (a launcher started by this one may hold a pipe
+        # open): a temporary one unless the test gives its own.
+        self.output = output if output is not None else tempfile.TemporaryFile(mode="w+")
         self.process = subprocess.Popen([DRIVER, url], stdout=self.output,
-                                        stderr=stderr, text=True)
+                                        stderr=subprocess.DEVNULL, text=True)
         self.pid = self.process.pid
         self.window = wait_for(lambda: main_window_of(self.pid), 30, "the main window to show")
 
