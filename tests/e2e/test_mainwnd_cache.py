@@ -2,7 +2,8 @@
 the veil over the main window while the web engine's data and its disk-cache
 folder are cleared, the debug trace tells the two looks at the cache and every
 file deleted, a cookie the page set survives, and the page still loads
-afterwards. A second clearing shows the veil again."""
+afterwards. Clearing the emptied cache still shows the veil and traces that
+nothing was found."""
 
 import http.server
 import os
@@ -156,19 +157,9 @@ def body(started):
     check(os.path.exists(os.path.join(home.web_cache, "Desktop.ini")), "desktop.ini is kept")
     check(os.path.exists(os.path.join(home.web_data, "cookies.sqlite")), "the cookie store is kept")
 
-    # The page still works: reloaded, it fetches the script afresh and sends its cookie.
-    pages = len(server.requests_of("/"))
-    scripts = len(server.requests_of("/asset.js"))
-    click_button(window, 1021)
-    wait_for(lambda: len(server.requests_of("/")) > pages, 10, "the page to reload")
-    wait_for(lambda: len(server.requests_of("/asset.js")) > scripts, 10, "the script to reload")
-    check(COOKIE in server.requests_of("/")[-1], "the cookie survived the clearing")
-    time.sleep(1.5)
-    screenshot("cache-after.png")
-
-    # Once more, with hardly anything cached: the clearing may be over too soon
-    # to catch the veil on the screen, so its window's map and unmap events are
-    # watched instead.
+    # Once more, the cache empty now: the veil still comes and goes (too soon,
+    # maybe, to be caught on the screen: its window's map and unmap events are
+    # watched instead), and both looks find nothing.
     count = len(traces(log_path))
     events_path = os.path.join(home.root, "veil-events.txt")
     with open(events_path, "w") as events:
@@ -186,8 +177,20 @@ def body(started):
         watcher.wait(timeout=10)
     wait_for(lambda: len(traces(log_path)) > count + 3, 10, "the second clearing's traces")
     again = traces(log_path)[count:]
-    check(any("第一次查找缓存" in line for line in again) and
-          any("第二次查找缓存" in line for line in again), "both looks traced again")
+    check(again[:2] == ["*******第一次查找缓存:未找到缓存。************",
+                        "*******第二次查找缓存:未找到缓存。************"],
+          "both looks find nothing: %s" % again[:2])
     check(veil_of(driver.pid, window) is None and driver.alive(), "veil gone, still running")
+
+    # The page still works: reloaded, it fetches the script afresh and sends its cookie.
+    pages = len(server.requests_of("/"))
+    scripts = len(server.requests_of("/asset.js"))
+    click_button(window, 1021)
+    wait_for(lambda: len(server.requests_of("/")) > pages, 10, "the page to reload")
+    wait_for(lambda: len(server.requests_of("/asset.js")) > scripts, 10, "the script to reload")
+    check(COOKIE in server.requests_of("/")[-1], "the cookie survived the clearing")
+    time.sleep(1.5)
+    screenshot("cache-after.png")
+
 
 main(body)
