@@ -4,6 +4,7 @@
 
 #include "app/Paths.h"
 #include "app/Text.h"
+#include "platform/Clock.h"
 #include "platform/Os.h"
 
 namespace kv::app {
@@ -33,9 +34,8 @@ std::string GetRunLogPath() {
 }
 
 int AppendLogLine(const std::filesystem::path& logFile, std::string_view message) {
-  const std::time_t now = std::time(nullptr);
   std::tm local{};
-  const bool haveTime = now != static_cast<std::time_t>(-1) && localtime_r(&now, &local);
+  const bool haveTime = platform::LocalTimeNow(local);
   const std::u16string line =
       Utf8ToUtf16(FormatLogLine(haveTime ? &local : nullptr, message)) + u"\r\n";
 

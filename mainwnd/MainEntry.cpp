@@ -1,12 +1,12 @@
 #include "app/Modes.h"
-#include "mainwnd/LoginStep.h"
+#include "login/LoginDialogStep.h"
 #include "mainwnd/Lorvik_Q7Dlg.h"
 
 namespace kv::app {
 
-// The ordinary launcher: the main window runs until a prompt ends it.
+// The ordinary launcher: the login, then the main window until a prompt ends it.
 int RunOrdinaryLauncher(platform::Gui& gui) {
-  mainwnd::NoLoginStep login;
+  login::LoginDialogStep login(gui, login::DefaultLoginServices(gui));
   mainwnd::CLorvik_Q7Dlg dialog(gui, login);
   return dialog.DoModal() < 0 ? 1 : 0;
 }

@@ -43,9 +43,18 @@ class GHolder {
 };
 
 namespace detail {
-inline void FreeChars(char* p) { g_free(p); }
-inline void FreeStrv(char** p) { g_strfreev(p); }
-inline void FreeError(GError* p) { g_error_free(p); }
+inline void FreeChars(char* p) {
+  g_free(p);
+}
+inline void FreeStrv(char** p) {
+  g_strfreev(p);
+}
+inline void FreeError(GError* p) {
+  g_error_free(p);
+}
+inline void FreeChecksum(GChecksum* p) {
+  g_checksum_free(p);
+}
 template <typename T>
 void Unref(T* p) {
   g_object_unref(p);
@@ -55,6 +64,7 @@ void Unref(T* p) {
 using GCharPtr = GHolder<char, detail::FreeChars>;
 using GStrvPtr = GHolder<char*, detail::FreeStrv>;
 using GErrorPtr = GHolder<GError, detail::FreeError>;
+using GChecksumPtr = GHolder<GChecksum, detail::FreeChecksum>;
 template <typename T>
 using GObjectPtr = GHolder<T, detail::Unref<T>>;
 

@@ -1,5 +1,7 @@
 #include "platform/Os.h"
 
+#include "platform/Clock.h"
+
 #include <fcntl.h>
 #include <gio/gio.h>
 #include <glib.h>
@@ -14,6 +16,7 @@
 #include <memory>
 #include <system_error>
 
+#include "platform/linux/FileDescriptor.h"
 #include "platform/linux/GlibPtr.h"
 
 extern char** environ;
@@ -140,18 +143,18 @@ void DebugTrace(std::string_view line) {
 }
 
 bool AppendExclusive(const std::filesystem::path& file, std::string_view bytes) {
-  const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) {
+  FileDescriptor log(::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
+  if (!log.valid()) {
     return false;
   }
-  bool ok = ::flock(fd, LOCK_EX) == 0;
+  bool ok = ::flock(log.get(), LOCK_EX) == 0;
   // Under the lock the end of the file is ours: remember it, so that a write
   // cut short (a full disk) can be taken back instead of leaving half a line.
-  const off_t end = ok ? ::lseek(fd, 0, SEEK_END) : -1;
+  const off_t end = ok ? ::lseek(log.get(), 0, SEEK_END) : -1;
   ok = ok && end >= 0;
   bool wroteSome = false;
   while (ok && !bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    const ssize_t written = ::write(log.get(), bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) {
       continue;
     }
@@ -162,24 +165,24 @@ bool AppendExclusive(const std::filesystem::path& file, std::string_view bytes) 
     }
   }
   if (!ok && wroteSome) {
-    ::ftruncate(fd, end);
+    // The line is lost either way; taking it back keeps the file whole.
+    static_cast<void>(::ftruncate(log.get(), end));
   }
   // Closing the descriptor releases the lock.
-  return ::close(fd) == 0 && ok;
+  return log.Close() == 0 && ok;
 }
 
 bool Md5OfFile(const std::filesystem::path& file, unsigned char digest[16]) {
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+  FileDescriptor in(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in.valid()) {
     return false;
   }
-  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-  GChecksum* checksum = g_checksum_new(G_CHECKSUM_MD5);
+  ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  GChecksumPtr checksum(g_checksum_new(G_CHECKSUM_MD5));
   static constexpr std::size_t kPiece = 256 * 1024;
   auto buffer = std::make_unique<unsigned char[]>(kPiece);
-  bool ok = true;
   for (;;) {
-    const ssize_t got = ::read(fd, buffer.get(), kPiece);
+    const ssize_t got = ::read(in.get(), buffer.get(), kPiece);
     if (got == 0) {
       break;
     }
@@ -187,18 +190,18 @@ bool Md5OfFile(const std::filesystem::path& file, unsigned char digest[16]) {
       if (errno == EINTR) {
         continue;
       }
-      ok = false;
-      break;
+      return false;
     }
-    g_checksum_update(checksum, buffer.get(), got);
+    g_checksum_update(checksum.get(), buffer.get(), got);
   }
-  ::close(fd);
-  if (ok) {
-    gsize length = 16;
-    g_checksum_get_digest(checksum, digest, &length);
-  }
-  g_checksum_free(checksum);
-  return ok;
+  gsize length = 16;
+  g_checksum_get_digest(checksum.get(), digest, &length);
+  return true;
+}
+
+bool LocalTimeNow(std::tm& local) {
+  const std::time_t now = std::time(nullptr);
+  return now != static_cast<std::time_t>(-1) && localtime_r(&now, &local) != nullptr;
 }
 
 }  // namespace kv::platform

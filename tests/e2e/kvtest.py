@@ -105,6 +105,11 @@ class Sandbox:
         self.env.update(HOME=self.home, XDG_DATA_HOME=self.data_home,
                         XDG_CONFIG_HOME=self.config_home, XDG_CACHE_HOME=self.cache_home,
                         XDG_CONFIG_DIRS=self.config_dirs)
+        # An ordinary launch loads the login page and asks the update server;
+        # the built-in addresses name the demo site's usual port, so a test that
+        # starts none of its own points them where nothing answers.
+        self.env.update(KORVANE_LOGIN_URL="http://127.0.0.1:9/login/lorvik/gy",
+                        KORVANE_UPDATE_URL="http://127.0.0.1:9")
 
     def __enter__(self):
         return self

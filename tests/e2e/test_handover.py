@@ -172,6 +172,10 @@ class HandOverTest(unittest.TestCase):
 
                 # The same program started as an ordinary launcher (the shortcut
                 # argument) must behave just like the failed hand-over went on to.
+                # That launch's update check removed the downloaded file it ran
+                # from (here a running program's file can be removed), so it is
+                # put back first.
+                box.place_download(kvtest.KORVANE_NEXT_BIN)
                 ordinary = kvtest.run(download, ["1"], box.env, grace=ORDINARY_GRACE_SECONDS)
                 # (code None: still running after the grace period, as a windowed one is.)
                 self.assertNotEqual(failed.code, 0, failed)
