@@ -56,7 +56,9 @@ CLorvik_Q7Dlg::CLorvik_Q7Dlg(platform::Gui& gui, LoginStep& loginStep, ProcessSe
     : m_gui(gui), m_loginStep(loginStep), m_process(std::move(process)) {}
 
 CLorvik_Q7Dlg::~CLorvik_Q7Dlg() {
-  *m_alive = false;
+  // A worker still clearing the cache is released from its waits and joined
+  // while everything it may reach still exists.
+  JoinCacheWorkers(true);
   // Children before the window they live in.
   m_pMenbanDlg.reset();
   m_pHtmlView.reset();
@@ -134,8 +136,8 @@ bool CLorvik_Q7Dlg::OnInitDialog() {
   m_pMenbanDlg->Create(*m_pWindow);  // made hidden
 
   // The accelerator (F5 -> command 32778) is applied in OnKeyDown.
-  // Global hotkeys (refresh, boss key, fullscreen) are registered here once the
-  // hotkey settings are read; that work belongs to the hotkey module.
+  // Hotkeys only now: none works while the login runs.
+  RegisterHotkeys();
   return true;
 }
 
@@ -445,29 +447,6 @@ void CLorvik_Q7Dlg::EndDialog(int result) {
   }
 }
 
-// --- cache clearing
-
-void CLorvik_Q7Dlg::OnClearCache() {
-  if (!m_pMenbanDlg) {
-    return;
-  }
-  // Over the whole window, animating every 200 ms until the data is cleared.
-  m_pMenbanDlg->ShowOver(m_pWindow->Geometry());
-  std::weak_ptr<bool> alive = m_alive;
-  m_gui.ClearWebData([this, alive](bool) {
-    if (auto still = alive.lock(); still && *still) {
-      OnCommand(ID_CACHE_CLEARED);
-    }
-  });
-}
-
-void CLorvik_Q7Dlg::OnCacheCleared() {
-  if (!m_pMenbanDlg) {
-    return;
-  }
-  m_pMenbanDlg->HideVeil();
-}
-
 // --- window events
 
 // A press on the strip drags the window, as a caption would; never while
@@ -532,6 +511,10 @@ bool CLorvik_Q7Dlg::OnKeyDown(int key, int modifiers) {
 }
 
 void CLorvik_Q7Dlg::OnTimer(int id) {
+  if (id == TIMER_VEIL_PAINTED) {
+    OnCacheCleared();
+    return;
+  }
   if (id != TIMER_REFIT) {
     return;
   }

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "mainwnd/LoginStep.h"
 #include "mainwnd/ProcessServices.h"
@@ -18,6 +20,9 @@
 #include "platform/Gui.h"
 #include "ui/CommandTarget.h"
 
+namespace kv::hotkey {
+class CHotKeyTable;
+}
 namespace kv::ui {
 class CTouchButton;
 class CMenbanDlg;
@@ -27,6 +32,8 @@ class CMyHtmlView;
 }
 
 namespace kv::mainwnd {
+
+class CacheCleanJob;
 
 class CLorvik_Q7Dlg final : public platform::WindowEvents, public ui::CommandTarget {
  public:
@@ -61,9 +68,16 @@ class CLorvik_Q7Dlg final : public platform::WindowEvents, public ui::CommandTar
   void OnRefresh();
   void ConfirmExit();
   void OnChooseServer();
+  // Cache clearing: the veil over the window while a worker thread clears the
+  // web engine's data and its disk cache; command ID_CACHE_CLEARED ends it.
   void OnClearCache();
   void OnCacheCleared();
   void CloseGameWindow();
+
+  // --- global hotkeys
+  // Refresh (F5), boss key and fullscreen, the last two from the settings file.
+  void RegisterHotkeys();
+  void OnHotKey(int id);
 
   void FitToWorkArea();
   void LayoutTitleButtons();
@@ -97,6 +111,7 @@ class CLorvik_Q7Dlg final : public platform::WindowEvents, public ui::CommandTar
   void OnStateChanged(platform::WindowState state) override;
   void OnGeometryChanged(const platform::Rect& geometry) override;
   void OnMessage(int message, std::int64_t param) override;
+  void OnHotkey(int id) override { OnHotKey(id); }
 
  private:
   void EndDialog(int result);
@@ -108,6 +123,13 @@ class CLorvik_Q7Dlg final : public platform::WindowEvents, public ui::CommandTar
   void ShowMaximizeButton(bool maximizeShown);
   void DefaultSysCommand(int command);
   void OnSize();
+  // The cache-clearing worker's body (on its own thread).
+  int CacheCleanThreadProc(const std::shared_ptr<CacheCleanJob>& job);
+  // Joins the workers that are done; with `all`, cancels and joins every one.
+  void JoinCacheWorkers(bool all);
+  void HideVeilNow();
+  // Registers `id` for the hotkey text stored under `setting`; none when it is empty.
+  void RegisterConfiguredHotkey(const hotkey::CHotKeyTable& table, int id, const char* setting);
   // Asks the prompt box; true when the user agreed (result 1).
   bool AskUser(const std::string& title, const std::string& text);
 
@@ -135,11 +157,18 @@ class CLorvik_Q7Dlg final : public platform::WindowEvents, public ui::CommandTar
   static constexpr int kDragThreshold = 4;
   bool m_bDragPending = false;
   platform::Point m_ptPress;
+  struct CacheWorker {
+    std::shared_ptr<CacheCleanJob> job;
+    std::thread thread;
+  };
+  std::vector<CacheWorker> m_cacheWorkers;
+  // The veil's paints when it was shown, and the checks made since the
+  // clearing ended, while the veil waits to be painted before it goes.
+  int m_nVeilPaintsAtShow = 0;
+  int m_nVeilPaintChecks = 0;
   bool m_bEnded = false;
   bool m_bRunning = false;
   int m_nResult = 0;
-  // Cleared by the destructor; callbacks that may outlive the window check it.
-  std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 }  // namespace kv::mainwnd

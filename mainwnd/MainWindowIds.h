@@ -23,9 +23,24 @@ inline constexpr int ID_CACHE_CLEARED = 10002;  // the web data is cleared
 inline constexpr int ID_ACCEL_REFRESH = 32778;  // F5 through the accelerator: no action
 inline constexpr int IDC_HTML_VIEW = 10000;
 
+// Global hotkeys of the main window and the settings they come from.
+inline constexpr int HOTKEY_REFRESH = 1;     // F5, fixed
+inline constexpr int HOTKEY_BOSSKEY = 2;     // [Setting] screentoggle
+inline constexpr int HOTKEY_FULLSCREEN = 3;  // [Setting] fullscreen
+inline constexpr char kHotkeySection[] = "Setting";
+inline constexpr char kBossKeySetting[] = "screentoggle";
+inline constexpr char kFullScreenKeySetting[] = "fullscreen";
+// What a missing hotkey setting reads as: the digit key 0.
+inline constexpr char kHotkeyFallback[] = "0";
+
 // Timers of the main window.
 inline constexpr int TIMER_REFIT = 102;
 inline constexpr int kRefitDelayMs = 10;
+// While the veil waits for its first paint after the clearing: checked every
+// 10 ms, hidden anyway after 50 checks.
+inline constexpr int TIMER_VEIL_PAINTED = 103;
+inline constexpr int kVeilPaintCheckMs = 10;
+inline constexpr int kVeilPaintChecks = 50;
 
 // The window's own sizing requests, with the numbers of the system commands
 // they stand for. Each maps onto a window-manager request (see OnSysCommand).

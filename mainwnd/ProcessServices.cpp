@@ -16,6 +16,7 @@ ProcessServices ProcessServices::System() {
   services.sleep = [](int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   };
+  services.debugTrace = [](std::string_view line) { platform::DebugTrace(line); };
   return services;
 }
 

@@ -69,6 +69,7 @@ Rect CMenbanDlg::FrameRect(platform::Size client) const {
 }
 
 void CMenbanDlg::OnPaint(platform::Painter& painter) {
+  ++m_nPaints;
   platform::Size client = m_pWindow ? m_pWindow->ClientSize() : platform::Size{};
   Rect all{0, 0, client.width, client.height};
   painter.FillRect(all, platform::Color::FromArgb(0xFFFFFFFF));

@@ -37,6 +37,8 @@ class CMenbanDlg : public platform::WindowEvents {
   // The frame drawn now (1..4, 0 when no frame image exists) and the next step.
   int CurrentFrameNumber() const;
   int Step() const { return m_nStep; }
+  // How often the veil has been painted so far.
+  int PaintCount() const { return m_nPaints; }
   // Where the current frame is drawn in a client area of `client` size.
   platform::Rect FrameRect(platform::Size client) const;
 
@@ -54,6 +56,7 @@ class CMenbanDlg : public platform::WindowEvents {
   const platform::Image* m_pCurrentFrame = nullptr;
   int m_nCurrentFrame = 0;
   int m_nStep = 0;
+  int m_nPaints = 0;
 };
 
 }  // namespace kv::ui

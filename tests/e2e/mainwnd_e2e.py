@@ -167,9 +167,10 @@ def work_area():
 class Driver:
     """korvane-mainwnd-driver showing `url`; `window` is its main window's X id."""
 
-    def __init__(self, url):
-        # Output goes to a file: a launcher started by this one may hold a pipe open.
-        self.output = tempfile.TemporaryFile(mode="w+")
+    def __init__(self, url, output=None):
+        # Output goes to a file (a launcher started by this one may hold a pipe
+        # open): a temporary one unless the test gives its own.
+        self.output = output if output is not None else tempfile.TemporaryFile(mode="w+")
         self.process = subprocess.Popen([DRIVER, url], stdout=self.output,
                                         stderr=subprocess.DEVNULL, text=True)
         self.pid = self.process.pid

@@ -1,6 +1,7 @@
 #include "tests/fake/FakeGui.h"
 
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 namespace kv::fake {
@@ -516,6 +517,7 @@ void FakeGui::RunOnUiThread(std::function<void()> task) {
 }
 
 void FakeGui::ClearWebData(std::function<void(bool)> done) {
+  clearWebDataOffUiThread += std::this_thread::get_id() != uiThread ? 1 : 0;
   ++clearWebDataCalls;
   pendingClears.push_back(std::move(done));
 }

@@ -12,6 +12,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Gui.h"
@@ -154,6 +155,7 @@ class FakeWindow final : public platform::Window {
   struct HotkeyBinding {
     int modifiers = 0;
     int key = 0;
+    friend bool operator==(const HotkeyBinding&, const HotkeyBinding&) = default;
   };
   const std::map<int, HotkeyBinding>& Hotkeys() const { return hotkeys_; }
   // Every call in order, e.g. "Show", "Place 0,0,256,110", "Maximize".
@@ -317,6 +319,10 @@ class FakeGui final : public platform::Gui {
   int mainLoopRuns = 0;
   int mainLoopQuits = 0;
   int clearWebDataCalls = 0;
+  // Calls of the members other than RunOnUiThread must come from the thread that
+  // made the FakeGui (the user-interface thread); ClearWebData counts the others.
+  std::thread::id uiThread = std::this_thread::get_id();
+  int clearWebDataOffUiThread = 0;
   int decodePngCalls = 0;
   int windowProbesMade = 0;
   std::vector<std::function<void(bool)>> pendingClears;  // finish with FinishClearWebData

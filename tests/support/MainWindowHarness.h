@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "mainwnd/Lorvik_Q7Dlg.h"
@@ -58,6 +60,10 @@ class MainWindowHarness {
     };
     services.sleep = [this](int ms) {
       events.push_back("sleep " + std::to_string(ms) + Circumstances());
+    };
+    services.debugTrace = [this](std::string_view line) {
+      std::lock_guard lock(traceMutex_);
+      traces_.emplace_back(line);
     };
     dialog = std::make_unique<mainwnd::CLorvik_Q7Dlg>(gui, login, services);
   }
@@ -135,6 +141,18 @@ class MainWindowHarness {
     return text + ")";
   }
 
+  // The debug trace lines written so far (from any thread).
+  std::vector<std::string> Traces() {
+    std::lock_guard lock(traceMutex_);
+    return traces_;
+  }
+
+ private:
+  // Before the dialog: its cache-clearing worker may trace until it is destroyed.
+  std::mutex traceMutex_;
+  std::vector<std::string> traces_;
+
+ public:
   fake::FakeGui gui;
   RecordingLoginStep login;
   std::vector<std::string> events;

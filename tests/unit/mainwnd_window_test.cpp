@@ -277,31 +277,4 @@ TEST(MainWindowGameWindow, Refresh) {
   }
 }
 
-// The clear-cache button lays the veil over the window while the web data is
-// cleared, animating; the veil goes when the clearing is done, whatever its
-// outcome. A clearing that ends after the window is gone touches nothing.
-TEST(MainWindowCache, VeilWhileClearing) {
-  for (bool success : {true, false}) {
-    SCOPED_TRACE(success ? "cleared" : "failed");
-    MainWindowHarness h;
-    ASSERT_TRUE(h.Start());
-    h.ClickButton(mw::IDC_BTN_RESTORE);
-    auto* veil = static_cast<FakeWindow*>(h.dialog->Veil()->GetWindow());
-    h.ClickButton(mw::IDC_BTN_CLEARCACHE);
-    EXPECT_EQ(h.gui.clearWebDataCalls, 1);
-    EXPECT_TRUE(veil->IsVisible());
-    EXPECT_EQ(veil->Geometry(), h.Main().Geometry());
-    EXPECT_EQ(veil->Timers().at(5000).ms, 200);
-    h.gui.FinishClearWebData(success);
-    EXPECT_FALSE(veil->IsVisible());
-    EXPECT_FALSE(veil->TimerRunning(5000));
-  }
-  MainWindowHarness h;
-  ASSERT_TRUE(h.Start());
-  h.ClickButton(mw::IDC_BTN_CLEARCACHE);
-  h.dialog.reset();
-  h.gui.FinishClearWebData(true);
-  EXPECT_TRUE(h.gui.Windows().empty());
-}
-
 }  // namespace

@@ -137,6 +137,10 @@ Rect GtkGui::WorkArea() {
   return {area.x, area.y, area.width, area.height};
 }
 
+// GTK's own notion is not enough: while a grabbed hotkey is down, the X server
+// tells the focused window that the focus went to the grab (FocusOut with
+// NotifyGrab), and GTK counts the window inactive until the key is released,
+// just when a hotkey handler asks. The X input focus itself does not move.
 bool GtkGui::IsActiveApplication() {
   GList* toplevels = gtk_window_list_toplevels();
   bool active = false;
@@ -147,7 +151,37 @@ bool GtkGui::IsActiveApplication() {
     }
   }
   g_list_free(toplevels);
-  return active;
+  return active || HasInputFocus();
+}
+
+bool GtkGui::HasInputFocus() {
+  Display* display = XDisplay();
+  if (display == nullptr) {
+    return false;
+  }
+  GdkDisplay* gdkDisplay = gdk_display_get_default();
+  ::Window focus = None;
+  int revert = 0;
+  XGetInputFocus(display, &focus, &revert);
+  // The focus may sit on a child of a toplevel (GDK's own focus window, for one).
+  gdk_x11_display_error_trap_push(gdkDisplay);
+  bool ours = false;
+  while (focus != None && focus != PointerRoot && !ours) {
+    ours = gdk_x11_window_lookup_for_display(gdkDisplay, focus) != nullptr;
+    ::Window root = None;
+    ::Window parent = None;
+    ::Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display, focus, &root, &parent, &children, &count) == 0) {
+      break;
+    }
+    if (children != nullptr) {
+      XFree(children);
+    }
+    focus = parent == root ? None : parent;
+  }
+  gdk_x11_display_error_trap_pop_ignored(gdkDisplay);
+  return ours;
 }
 
 bool GtkGui::WindowExists(NativeWindowId target) {

@@ -60,6 +60,8 @@ class GtkGui final : public Gui {
   };
   static int FilterXEvent(GdkXEvent* xevent, GdkEvent* event, void* data);
   bool HandleXEvent(void* xevent);
+  // The X input focus is on one of this program's windows.
+  bool HasInputFocus();
   void GrabVariants(const Hotkey& hotkey, bool grab);
 
   bool initialized_ = false;
