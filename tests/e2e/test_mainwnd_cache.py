@@ -157,9 +157,11 @@ def body(started):
     check(os.path.exists(os.path.join(home.web_cache, "Desktop.ini")), "desktop.ini is kept")
     check(os.path.exists(os.path.join(home.web_data, "cookies.sqlite")), "the cookie store is kept")
 
-    # Once more, the cache empty now: the veil still comes and goes (too soon,
-    # maybe, to be caught on the screen: its window's map and unmap events are
-    # watched instead), and both looks find nothing.
+    # Once more: the veil still comes and goes (too soon, maybe, to be caught
+    # on the screen: its window's map and unmap events are watched instead).
+    # The web engine, whose page is still open, may have written a record
+    # back meanwhile, so the two looks either both find nothing or both find
+    # what it wrote; the empty-cache traces are covered by the unit tests.
     count = len(traces(log_path))
     events_path = os.path.join(home.root, "veil-events.txt")
     with open(events_path, "w") as events:
@@ -177,9 +179,11 @@ def body(started):
         watcher.wait(timeout=10)
     wait_for(lambda: len(traces(log_path)) > count + 3, 10, "the second clearing's traces")
     again = traces(log_path)[count:]
-    check(again[:2] == ["*******第一次查找缓存:未找到缓存。************",
-                        "*******第二次查找缓存:未找到缓存。************"],
-          "both looks find nothing: %s" % again[:2])
+    nothing = ["*******第一次查找缓存:未找到缓存。************",
+               "*******第二次查找缓存:未找到缓存。************"]
+    found = (len(again) >= 2 and again[0].startswith("*******第一次查找缓存:缓存大小为:")
+             and again[1].startswith("*******第二次查找缓存:缓存大小为:"))
+    check(again[:2] == nothing or found, "both looks agree: %s" % again[:2])
     check(veil_of(driver.pid, window) is None and driver.alive(), "veil gone, still running")
 
     # The page still works: reloaded, it fetches the script afresh and sends its cookie.
