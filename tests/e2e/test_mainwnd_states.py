@@ -42,8 +42,12 @@ def body(started):
     check(1.9 <= delay, "the tooltip waits about 2000 ms (%.2f s)" % delay)
     time.sleep(0.3)
     screenshot("mainwnd-tooltip.png")
-    check("全屏/取消全屏（快捷键F11）" in [window_name(w) for w in tooltip],
-          "the fullscreen button's tooltip")
+    tips = [w for w in tooltip if window_name(w) == "全屏/取消全屏（快捷键F11）"]
+    check(tips, "the fullscreen button's tooltip")
+    tip_x, tip_y, tip_width, tip_height = geometry(tips[0])
+    check(tip_x >= 0 and tip_y >= 0 and tip_x + tip_width <= WORK_AREA[2]
+          and tip_y + tip_height <= WORK_AREA[3],
+          "the tooltip lies inside the work area: %s" % ((tip_x, tip_y, tip_width, tip_height),))
     hover(800, 600)
     wait_for(lambda: not (toplevel_windows() - before), 6, "the tooltip to go")
 
