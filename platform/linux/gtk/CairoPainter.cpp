@@ -265,11 +265,50 @@ struct FontDescription {
   PangoFontDescription* value;
 };
 
+// Lines are spaced as Arial spaces them (ascent + descent + line gap =
+// 2355/2048 of the em), whatever font ends up drawing them: the launcher's text
+// rectangles are sized for that. The fonts that draw Chinese when Arial has no
+// glyph are much taller (about 1.45 em), and two lines of 11-pixel text would
+// no longer fit the message box's 30-pixel rectangle.
+constexpr double kLineHeightPerPixel = 2355.0 / 2048.0;
+
+void SetFont(PangoLayout* layout, const FontSpec& font) {
+  FontDescription description(font);
+  pango_layout_set_font_description(layout, description.value);
+  GHolder<PangoAttrList, pango_attr_list_unref> attributes(pango_attr_list_new());
+  pango_attr_list_insert(attributes.get(),
+                         pango_attr_line_height_new_absolute(static_cast<int>(
+                             std::lround(font.pixelSize * kLineHeightPerPixel * PANGO_SCALE))));
+  pango_layout_set_attributes(layout, attributes.get());
+}
+
+// How the laid-out text sits in its rectangle. With lines closer than the font
+// would space them, the tallest glyphs of the first line may reach above the
+// layout's top; the text then moves down so that all its ink stays inside.
+struct TextBox {
+  int width = 0;   // logical width
+  int height = 0;  // from the top of the ink or the layout to the lower of both bottoms
+  int shift = 0;   // how far the layout is drawn below the rectangle's top
+};
+
+TextBox BoxOf(PangoLayout* layout) {
+  PangoRectangle ink;
+  PangoRectangle logical;
+  pango_layout_get_pixel_extents(layout, &ink, &logical);
+  TextBox box;
+  box.width = logical.width;
+  const bool inked = ink.width > 0 && ink.height > 0;
+  const int top = inked ? std::min(ink.y, 0) : 0;
+  const int bottom =
+      inked ? std::max(logical.y + logical.height, ink.y + ink.height) : logical.y + logical.height;
+  box.height = bottom - top;
+  box.shift = -top;
+  return box;
+}
+
 bool LayoutFits(PangoLayout* layout, const RectF& rect, bool wrap) {
-  int width = 0;
-  int height = 0;
-  pango_layout_get_pixel_size(layout, &width, &height);
-  return height <= rect.height + 0.01f && (wrap || width <= rect.width + 0.01f);
+  TextBox box = BoxOf(layout);
+  return box.height <= rect.height + 0.01f && (wrap || box.width <= rect.width + 0.01f);
 }
 
 // The places where the text may be cut before an ellipsis, as byte offsets,
@@ -309,8 +348,7 @@ std::string WithEllipsis(const std::string& text, std::size_t cut) {
 // head that fits followed by an ellipsis.
 std::string LayOutText(PangoLayout* layout, const std::string& text, const FontSpec& font,
                        const RectF& rect, const TextFormat& format) {
-  FontDescription description(font);
-  pango_layout_set_font_description(layout, description.value);
+  SetFont(layout, font);
   if (format.wrap) {
     pango_layout_set_width(layout, static_cast<int>(rect.width * PANGO_SCALE));
     pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
@@ -370,19 +408,17 @@ void CairoPainter::DrawString(const std::string& text, const FontSpec& font, Col
   }
   LayoutPtr layout(pango_cairo_create_layout(cr_));
   LayOutText(layout.get(), text, font, rect, format);
+  const TextBox box = BoxOf(layout.get());
   double x = rect.x;
   if (!format.wrap && format.align != TextAlign::kNear) {
-    int width = 0;
-    int height = 0;
-    pango_layout_get_pixel_size(layout.get(), &width, &height);
-    double spare = rect.width - width;
+    double spare = rect.width - box.width;
     x += format.align == TextAlign::kCenter ? spare / 2 : spare;
   }
   cairo_save(cr_);
   cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
   cairo_clip(cr_);
   SetSourceColor(cr_, color);
-  cairo_move_to(cr_, x, rect.y);
+  cairo_move_to(cr_, x, rect.y + box.shift);
   pango_cairo_show_layout(cr_, layout.get());
   cairo_restore(cr_);
 }
@@ -392,17 +428,14 @@ Size CairoPainter::MeasureString(const std::string& text, const FontSpec& font, 
     return {};
   }
   LayoutPtr layout(pango_cairo_create_layout(cr_));
-  FontDescription description(font);
-  pango_layout_set_font_description(layout.get(), description.value);
+  SetFont(layout.get(), font);
   if (maxWidth > 0) {
     pango_layout_set_width(layout.get(), maxWidth * PANGO_SCALE);
     pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
   }
   pango_layout_set_text(layout.get(), text.c_str(), static_cast<int>(text.size()));
-  int width = 0;
-  int height = 0;
-  pango_layout_get_pixel_size(layout.get(), &width, &height);
-  return {width, height};
+  const TextBox box = BoxOf(layout.get());
+  return {box.width, box.height};
 }
 
 CairoCanvas::CairoCanvas(Size size)
