@@ -3,6 +3,7 @@ from the X server (maximised to the work area, restored 1000 x 700, dragged,
 fullscreen, minimised and back, hidden), the strip's buttons and double-click,
 keys that go to the page, refresh, and screenshots."""
 
+import os
 import time
 
 from mainwnd_e2e import (CAPTION, RESTORED_SIZE, SCREEN, WORK_AREA, Driver, PageServer, Panel,
@@ -27,6 +28,9 @@ def body(started):
 
     # Start: the launcher's maximised state, the page loaded below the strip.
     wait_for(lambda: server.count("/") >= 1, 30, "the page to be requested")
+    webdata = os.path.join(driver.home.program_folder(), "webdata")
+    wait_for(lambda: os.path.isdir(webdata), 10, "the web engine's data in the driver's own home")
+    log("ok: web data in", webdata)
     wait_geometry(window, MAXIMISED, "maximised to the work area at start")
     check({"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"}
           <= net_wm_state(window), "the window manager knows the window maximised")
