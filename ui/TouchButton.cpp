@@ -141,8 +141,12 @@ bool CTouchButton::ComposeStates() {
   m_pParent->RenderInto(background->GetPainter());
   m_imgBackground = background->Snapshot();
 
-  auto compose = [&](const CGdiPlusBitmapResource& image, platform::ImageEffect effect) {
+  auto compose = [&](const CGdiPlusBitmapResource& image,
+                     platform::ImageEffect effect) -> std::unique_ptr<platform::Image> {
     auto canvas = m_gui.CreateCanvas(size);
+    if (!canvas) {
+      return nullptr;
+    }
     canvas->GetPainter().DrawImage(m_imgBackground.get(), {0, 0});
     canvas->GetPainter().DrawImage(image.Get(), {0, 0}, effect);
     return canvas->Snapshot();
@@ -150,8 +154,9 @@ bool CTouchButton::ComposeStates() {
   m_imgNormal = compose(*m_pImgNormal, platform::ImageEffect::kNone);
   m_imgPressed = compose(*m_pImgPressed, platform::ImageEffect::kNone);
   m_imgHover = compose(*m_pImgHover, platform::ImageEffect::kBrighten);
-  m_bStatesReady = true;
-  return true;
+  // Without all three pictures the button is not ready; the next paint tries again.
+  m_bStatesReady = m_imgNormal && m_imgPressed && m_imgHover;
+  return m_bStatesReady;
 }
 
 void CTouchButton::OnPaint(platform::Painter& painter) {
@@ -273,6 +278,9 @@ void CTouchButton::ShowHint() {
   }
   HideHint();
   auto measure = m_gui.CreateCanvas({1, 1});
+  if (!measure) {
+    return;
+  }
   platform::Size text = measure->GetPainter().MeasureString(
       m_strHint, ArialFont(kHintFontPixels, false), kHintMaxWidth);
   m_pHint = std::make_unique<HintPopup>(m_strHint);

@@ -288,6 +288,8 @@ class FakeGui final : public platform::Gui {
   Size screenSize{1600, 1000};
   Rect workArea{0, 0, 1600, 960};
   bool activeApplication = true;
+  // How many more canvases CreateCanvas makes before it gives null (-1: no limit).
+  int canvasesLeft = -1;
   std::set<platform::NativeWindowId> foreignWindows;  // other processes' windows that exist
   std::filesystem::path webDataFolder = "/tmp/korvane-fake/webdata";
   std::filesystem::path webCacheFolder = "/tmp/korvane-fake/webcache";

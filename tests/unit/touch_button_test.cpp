@@ -217,6 +217,35 @@ TEST_F(TouchButtonTest, MissingImagesShowOnlyTheBackground) {
   EXPECT_FALSE(noHover.SetStateImages(kNormal, 9999, kPressed));
 }
 
+TEST_F(TouchButtonTest, NoCanvasMeansNoPicturesAndNoTooltip) {
+  // The background needs one canvas, each of the three states one more; a
+  // failure at any of them leaves the button unprepared, showing what lies
+  // behind it, until a later paint succeeds.
+  for (int canvases = 0; canvases < 4; ++canvases) {
+    CTouchButton button(gui_);
+    ASSERT_TRUE(button.Create(*parentWindow_, 7, kPlace, commands_));
+    button.SetStateImages(kNormal, kHover, kPressed);
+    FakeWindow& window = ButtonWindow(button);
+    gui_.canvasesLeft = canvases;
+    FakePainter painted = window.Paint();
+    EXPECT_FALSE(button.StatesReady()) << canvases << " canvases";
+    EXPECT_EQ(button.CurrentLook(), Look::kNone) << canvases << " canvases";
+    ASSERT_EQ(painted.ops.size(), 1u) << canvases << " canvases";
+    EXPECT_EQ(painted.ops[0].kind, PaintOp::Kind::kFill) << canvases << " canvases";
+    gui_.canvasesLeft = -1;
+    window.Paint();
+    EXPECT_TRUE(button.StatesReady()) << canvases << " canvases, then enough";
+  }
+  // No canvas to measure the hint with: no tooltip.
+  auto hinted = MakeButton("刷新");
+  FakeWindow& window = ButtonWindow(*hinted);
+  window.MouseMove({5, 5});
+  gui_.canvasesLeft = 0;
+  ASSERT_TRUE(window.FireTimer(CTouchButton::kTimerShowHint));
+  EXPECT_EQ(hinted->HintWindow(), nullptr);
+  gui_.canvasesLeft = -1;
+}
+
 TEST_F(TouchButtonTest, TooltipOnlyWithHintAfterTheDelayAndFreshEachVisit) {
   auto plain = MakeButton();
   FakeWindow& plainWindow = ButtonWindow(*plain);
