@@ -10,25 +10,9 @@
 #include <string>
 
 #include "platform/linux/GlibPtr.h"
+#include "platform/linux/gtk/CairoPtr.h"
 
 namespace kv::platform {
-
-SurfacePtr& SurfacePtr::operator=(SurfacePtr&& other) noexcept {
-  if (this != &other) {
-    if (surface_ != nullptr) {
-      cairo_surface_destroy(surface_);
-    }
-    surface_ = other.surface_;
-    other.surface_ = nullptr;
-  }
-  return *this;
-}
-
-SurfacePtr::~SurfacePtr() {
-  if (surface_ != nullptr) {
-    cairo_surface_destroy(surface_);
-  }
-}
 
 namespace {
 
@@ -126,11 +110,12 @@ std::unique_ptr<CairoImage> ImageFromSurface(cairo_surface_t* source, int width,
   if (cairo_surface_status(copy.get()) != CAIRO_STATUS_SUCCESS) {
     return nullptr;
   }
-  cairo_t* cr = cairo_create(copy.get());
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, source, 0, 0);
-  cairo_paint(cr);
-  cairo_destroy(cr);
+  {
+    CairoPtr cr(cairo_create(copy.get()));
+    cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr.get(), source, 0, 0);
+    cairo_paint(cr.get());
+  }
   cairo_surface_flush(copy.get());
   return std::make_unique<CairoImage>(std::move(copy));
 }
@@ -199,16 +184,15 @@ void CairoPainter::FillTexture(const Image* image, const Rect& area, Point origi
     return;
   }
   cairo_save(cr_);
-  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(cairoImage->Surface());
-  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
-  cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
+  CairoPatternPtr pattern(cairo_pattern_create_for_surface(cairoImage->Surface()));
+  cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
+  cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_NEAREST);
   cairo_matrix_t matrix;
   cairo_matrix_init_translate(&matrix, -origin.x, -origin.y);
-  cairo_pattern_set_matrix(pattern, &matrix);
-  cairo_set_source(cr_, pattern);
+  cairo_pattern_set_matrix(pattern.get(), &matrix);
+  cairo_set_source(cr_, pattern.get());
   cairo_rectangle(cr_, area.x, area.y, area.width, area.height);
   cairo_fill(cr_);
-  cairo_pattern_destroy(pattern);
   cairo_restore(cr_);
 }
 
@@ -235,16 +219,15 @@ std::string ResolveFontFamily(const std::string& family) {
     return found->second;
   }
   std::string result = "sans-serif";
-  PangoFontFamily** families = nullptr;
+  GMallocPtr<PangoFontFamily*> families;
   int count = 0;
-  pango_font_map_list_families(pango_cairo_font_map_get_default(), &families, &count);
+  pango_font_map_list_families(pango_cairo_font_map_get_default(), families.out(), &count);
   for (int i = 0; i < count; ++i) {
-    if (g_ascii_strcasecmp(pango_font_family_get_name(families[i]), family.c_str()) == 0) {
+    if (g_ascii_strcasecmp(pango_font_family_get_name(families.get()[i]), family.c_str()) == 0) {
       result = family;
       break;
     }
   }
-  g_free(families);
   resolved.emplace(family, result);
   return result;
 }
@@ -275,7 +258,7 @@ constexpr double kLineHeightPerPixel = 2355.0 / 2048.0;
 void SetFont(PangoLayout* layout, const FontSpec& font) {
   FontDescription description(font);
   pango_layout_set_font_description(layout, description.value);
-  GHolder<PangoAttrList, pango_attr_list_unref> attributes(pango_attr_list_new());
+  PangoAttrListPtr attributes(pango_attr_list_new());
   pango_attr_list_insert(attributes.get(),
                          pango_attr_line_height_new_absolute(static_cast<int>(
                              std::lround(font.pixelSize * kLineHeightPerPixel * PANGO_SCALE))));
@@ -391,14 +374,9 @@ std::string FittedText(const std::string& text, const FontSpec& font, const Rect
     return {};
   }
   SurfacePtr scratch = NewSurface(1, 1);
-  cairo_t* cr = cairo_create(scratch.get());
-  std::string shown;
-  {
-    LayoutPtr layout(pango_cairo_create_layout(cr));
-    shown = LayOutText(layout.get(), text, font, rect, format);
-  }
-  cairo_destroy(cr);
-  return shown;
+  CairoPtr cr(cairo_create(scratch.get()));
+  LayoutPtr layout(pango_cairo_create_layout(cr.get()));
+  return LayOutText(layout.get(), text, font, rect, format);
 }
 
 void CairoPainter::DrawString(const std::string& text, const FontSpec& font, Color color,
@@ -442,11 +420,7 @@ CairoCanvas::CairoCanvas(Size size)
     : size_{std::max(size.width, 1), std::max(size.height, 1)},
       surface_(NewSurface(size_.width, size_.height)),
       cr_(cairo_create(surface_.get())),
-      painter_(cr_) {}
-
-CairoCanvas::~CairoCanvas() {
-  cairo_destroy(cr_);
-}
+      painter_(cr_.get()) {}
 
 std::unique_ptr<Image> CairoCanvas::Snapshot() const {
   cairo_surface_flush(surface_.get());
