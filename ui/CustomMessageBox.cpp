@@ -18,12 +18,17 @@ void CCustomMessageBox::SetTexts(std::string title, std::string text) {
   m_strText = std::move(text);
 }
 
-// Centred over the owner, or over the work area when there is none.
+// The box is not centred: it opens at the top-left corner of its owner's
+// client area, or of the work area when it has no owner.
 Rect CCustomMessageBox::Placement() const {
-  Rect around =
-      m_pOwner != nullptr && m_pOwner->IsVisible() ? m_pOwner->Geometry() : m_gui.WorkArea();
-  return {around.x + (around.width - kWidth) / 2, around.y + (around.height - kHeight) / 2, kWidth,
-          kHeight};
+  platform::Point corner;
+  if (m_pOwner != nullptr) {
+    corner = m_pOwner->ClientToScreen({0, 0});
+  } else {
+    Rect workArea = m_gui.WorkArea();
+    corner = {workArea.x, workArea.y};
+  }
+  return {corner.x, corner.y, kWidth, kHeight};
 }
 
 void CCustomMessageBox::OnInitDialog() {

@@ -27,8 +27,8 @@ class CCustomMessageBox : public platform::WindowEvents, public CommandTarget {
   static constexpr platform::Color kTitleColor = platform::Color::FromArgb(0xFFFFFFFF);
   static constexpr platform::Color kTextColor = platform::Color::FromArgb(0xFFFFECF7);
 
-  // `owner`: the window the box belongs to (centred over it); null centres it
-  // on the work area.
+  // `owner`: the window the box belongs to; the box opens at the top-left
+  // corner of its client area (of the work area when null).
   explicit CCustomMessageBox(platform::Gui& gui, platform::Window* owner = nullptr);
   ~CCustomMessageBox() override;
 

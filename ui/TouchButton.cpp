@@ -16,6 +16,10 @@ namespace {
 constexpr float kHintFontPixels = 12;
 constexpr int kHintPadding = 4;
 constexpr int kHintMaxWidth = 400;
+// The tooltip hangs this far below the pointer (clear of the cursor's picture),
+// or, where the screen ends below, this far above it.
+constexpr int kHintBelowPointer = 20;
+constexpr int kHintAbovePointer = 2;
 constexpr Color kHintBackground = Color::FromArgb(0xFFFFFFE1);
 constexpr Color kHintBorder = Color::FromArgb(0xFF767676);
 constexpr Color kHintText = Color::FromArgb(0xFF000000);
@@ -137,8 +141,12 @@ bool CTouchButton::ComposeStates() {
   m_pParent->RenderInto(background->GetPainter());
   m_imgBackground = background->Snapshot();
 
-  auto compose = [&](const CGdiPlusBitmapResource& image, platform::ImageEffect effect) {
+  auto compose = [&](const CGdiPlusBitmapResource& image,
+                     platform::ImageEffect effect) -> std::unique_ptr<platform::Image> {
     auto canvas = m_gui.CreateCanvas(size);
+    if (!canvas) {
+      return nullptr;
+    }
     canvas->GetPainter().DrawImage(m_imgBackground.get(), {0, 0});
     canvas->GetPainter().DrawImage(image.Get(), {0, 0}, effect);
     return canvas->Snapshot();
@@ -146,8 +154,9 @@ bool CTouchButton::ComposeStates() {
   m_imgNormal = compose(*m_pImgNormal, platform::ImageEffect::kNone);
   m_imgPressed = compose(*m_pImgPressed, platform::ImageEffect::kNone);
   m_imgHover = compose(*m_pImgHover, platform::ImageEffect::kBrighten);
-  m_bStatesReady = true;
-  return true;
+  // Without all three pictures the button is not ready; the next paint tries again.
+  m_bStatesReady = m_imgNormal && m_imgPressed && m_imgHover;
+  return m_bStatesReady;
 }
 
 void CTouchButton::OnPaint(platform::Painter& painter) {
@@ -268,22 +277,48 @@ void CTouchButton::ShowHint() {
     return;
   }
   HideHint();
-  m_pHint = std::make_unique<HintPopup>(m_strHint);
   auto measure = m_gui.CreateCanvas({1, 1});
+  if (!measure) {
+    return;
+  }
   platform::Size text = measure->GetPainter().MeasureString(
       m_strHint, ArialFont(kHintFontPixels, false), kHintMaxWidth);
+  m_pHint = std::make_unique<HintPopup>(m_strHint);
   m_pHint->size_ = {text.width + 2 * kHintPadding + 1, text.height + 2 * kHintPadding};
-  Point corner = m_pWindow->ClientToScreen({m_ptLastMouse.x, m_ptLastMouse.y + 20});
   platform::WindowOptions options;
   options.kind = platform::WindowKind::kTooltip;
   options.owner = m_pParent;
   options.title = m_strHint;
-  options.rect = {corner.x, corner.y, m_pHint->size_.width, m_pHint->size_.height};
+  options.rect = HintPlace(m_pWindow->ClientToScreen(m_ptLastMouse), m_pHint->size_);
   m_pHintWnd = m_gui.MakeWindow(options, *m_pHint);
   if (m_pHintWnd) {
     m_pHintWnd->Show();
     m_pWindow->SetTimer(kTimerHideHint, kHintVisibleMs, false);
   }
+}
+
+// Below the pointer, kept inside the work area: moved left where it would run
+// past the right edge, and put above the pointer where it would run past the
+// bottom (never under the pointer, which would take the pointer off the button).
+Rect CTouchButton::HintPlace(Point pointer, platform::Size size) {
+  Rect bounds = m_gui.WorkArea();
+  if (bounds.IsEmpty()) {
+    platform::Size screen = m_gui.ScreenSize();
+    bounds = {0, 0, screen.width, screen.height};
+  }
+  Rect place{pointer.x, pointer.y + kHintBelowPointer, size.width, size.height};
+  if (bounds.IsEmpty()) {
+    return place;
+  }
+  if (place.Right() > bounds.Right()) {
+    place.x = bounds.Right() - size.width;
+  }
+  place.x = std::max(place.x, bounds.x);
+  if (place.Bottom() > bounds.Bottom()) {
+    place.y = pointer.y - kHintAbovePointer - size.height;
+  }
+  place.y = std::max(place.y, bounds.y);
+  return place;
 }
 
 void CTouchButton::HideHint() {

@@ -60,6 +60,8 @@ class CTouchButton : public platform::WindowEvents {
   bool ComposeStates();
   void SetHover(bool hover);
   void ShowHint();
+  // Where a tooltip of `size` goes for the pointer at `pointer` (screen coordinates).
+  platform::Rect HintPlace(platform::Point pointer, platform::Size size);
   void HideHint();
   bool Inside(platform::Point at) const;
 

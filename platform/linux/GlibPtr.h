@@ -59,6 +59,10 @@ template <typename T>
 void Unref(T* p) {
   g_object_unref(p);
 }
+template <typename T>
+void FreeMemory(T* p) {
+  g_free(p);
+}
 }  // namespace detail
 
 using GCharPtr = GHolder<char, detail::FreeChars>;
@@ -67,5 +71,11 @@ using GErrorPtr = GHolder<GError, detail::FreeError>;
 using GChecksumPtr = GHolder<GChecksum, detail::FreeChecksum>;
 template <typename T>
 using GObjectPtr = GHolder<T, detail::Unref<T>>;
+// Memory from g_malloc, such as an array a GLib call hands over.
+template <typename T>
+using GMallocPtr = GHolder<T, detail::FreeMemory<T>>;
+// A list whose links (not the data they point to) belong to the holder.
+using GListPtr = GHolder<GList, g_list_free>;
+using GMainLoopPtr = GHolder<GMainLoop, g_main_loop_unref>;
 
 }  // namespace kv::platform

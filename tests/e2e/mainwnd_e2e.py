@@ -7,6 +7,7 @@ Runs inside tools/with-display.sh (its own Xvfb, openbox and xcompmgr)."""
 import http.server
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -164,22 +165,53 @@ def work_area():
 
 # --- the main window driver
 
-class Driver:
-    """korvane-mainwnd-driver showing `url`; `window` is its main window's X id."""
+class Home:
+    """A private HOME with its XDG folders, removed again by remove(): the web
+    engine's data, the settings and the caches of one driver land here, never
+    in the real home, and drivers running side by side share nothing."""
 
-    def __init__(self, url, output=None):
+    def __init__(self):
+        self.root = tempfile.mkdtemp(prefix="korvane-mainwnd-")
+        self.home = os.path.join(self.root, "home")
+        self.data_home = os.path.join(self.root, "data")
+        self.env = dict(os.environ)
+        self.env.update(HOME=self.home, XDG_DATA_HOME=self.data_home,
+                        XDG_CONFIG_HOME=os.path.join(self.root, "config"),
+                        XDG_CACHE_HOME=os.path.join(self.root, "cache"),
+                        XDG_CONFIG_DIRS=os.path.join(self.root, "etc-xdg"))
+        for name in ("home", "data", "config", "cache", "etc-xdg"):
+            os.makedirs(os.path.join(self.root, name))
+
+    def program_folder(self):
+        return os.path.join(self.data_home, "rozovizo_7", "kovr")
+
+    def remove(self):
+        shutil.rmtree(self.root, ignore_errors=True)
+
+
+class Driver:
+    """korvane-mainwnd-driver showing `url` in a home of its own; `window` is
+    its main window's X id."""
+
+    def __init__(self, url, output=None, own_home=True):
+        # A home of its own, unless the test has set up one in the environment
+        # (own_home=False) that this driver is to use.
+        self.home = Home() if own_home else None
         # Output goes to a file (a launcher started by this one may hold a pipe
         # open): a temporary one unless the test gives its own.
         self.output = output if output is not None else tempfile.TemporaryFile(mode="w+")
         self.process = subprocess.Popen([DRIVER, url], stdout=self.output,
-                                        stderr=subprocess.DEVNULL, text=True)
+                                        stderr=subprocess.DEVNULL, text=True,
+                                        env=self.home.env if self.home else None)
         self.pid = self.process.pid
         self.window = wait_for(lambda: main_window_of(self.pid), 30, "the main window to show")
 
     @staticmethod
     def adopt(pid):
-        """A driver started by another driver (the server switch)."""
+        """A driver started by another driver (the server switch); it runs in
+        the home of the one that started it, which keeps that home."""
         driver = Driver.__new__(Driver)
+        driver.home = None
         driver.process = None
         driver.pid = pid
         driver.window = wait_for(lambda: main_window_of(pid), 30, "the new main window")
@@ -203,6 +235,8 @@ class Driver:
             os.kill(self.pid, 15)
             if self.process is not None:
                 self.process.wait(timeout=10)
+        if self.home is not None:
+            self.home.remove()
 
 
 def is_zombie(pid):

@@ -24,16 +24,25 @@ def wait_for(predicate, timeout=20.0, what="condition"):
     raise AssertionError("timed out waiting for " + what)
 
 
+def private_home_env(root, extra=None):
+    """The environment with HOME and the XDG folders inside `root` (made here),
+    so a program started with it never reads or writes the real home."""
+    env = dict(os.environ)
+    folders = {"HOME": "home", "XDG_DATA_HOME": "data", "XDG_CACHE_HOME": "cache",
+               "XDG_CONFIG_HOME": "config", "XDG_CONFIG_DIRS": "etc-xdg"}
+    for variable, name in folders.items():
+        env[variable] = os.path.join(root, name)
+        os.makedirs(env[variable], exist_ok=True)
+    env.update(extra or {})
+    return env
+
+
 class Driver:
-    """korvane-ui-driver in a sandboxed data home; its output lines are collected."""
+    """korvane-ui-driver in a private home; its output lines are collected."""
 
     def __init__(self, *args, env=None):
         self.home = tempfile.TemporaryDirectory(prefix="korvane-ui-")
-        full_env = dict(os.environ)
-        full_env["XDG_DATA_HOME"] = os.path.join(self.home.name, "data")
-        full_env["XDG_CACHE_HOME"] = os.path.join(self.home.name, "cache")
-        full_env["XDG_CONFIG_HOME"] = os.path.join(self.home.name, "config")
-        full_env.update(env or {})
+        full_env = private_home_env(self.home.name, env)
         self.lines = queue.Queue()
         self.seen = []
         self.process = subprocess.Popen(

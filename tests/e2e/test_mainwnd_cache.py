@@ -120,7 +120,7 @@ def body(started):
     server = CachingServer()
     started.append(server)
     log_path = os.path.join(home.root, "launcher.log")
-    driver = Driver(server.url, output=open(log_path, "w"))
+    driver = Driver(server.url, output=open(log_path, "w"), own_home=False)
     started.append(driver)
     window = driver.window
     wait_geometry(window, WORK_AREA, "maximised at start")

@@ -18,7 +18,7 @@ FULLSCREEN = (0, 0, *SCREEN)
 
 
 def start_launcher(started, server):
-    driver = Driver(server.url)
+    driver = Driver(server.url, own_home=False)
     started.append(driver)
     wait_geometry(driver.window, MAXIMISED, "maximised at start")
     time.sleep(1.0)  # let the page paint

@@ -21,6 +21,9 @@ def open_prompt(driver, button_id, title):
     time.sleep(0.4)
     x, y, width, height = geometry(box)
     check((width, height) == (256, 110), "the prompt is 256 x 110")
+    main_x, main_y, _, _ = geometry(driver.window)
+    check((x, y) == (main_x, main_y), "the prompt opens at the main window's corner (%d, %d)"
+          % (x, y))
     return x, y
 
 

@@ -3,6 +3,7 @@ from the X server (maximised to the work area, restored 1000 x 700, dragged,
 fullscreen, minimised and back, hidden), the strip's buttons and double-click,
 keys that go to the page, refresh, and screenshots."""
 
+import os
 import time
 
 from mainwnd_e2e import (CAPTION, RESTORED_SIZE, SCREEN, WORK_AREA, Driver, PageServer, Panel,
@@ -27,6 +28,9 @@ def body(started):
 
     # Start: the launcher's maximised state, the page loaded below the strip.
     wait_for(lambda: server.count("/") >= 1, 30, "the page to be requested")
+    webdata = os.path.join(driver.home.program_folder(), "webdata")
+    wait_for(lambda: os.path.isdir(webdata), 10, "the web engine's data in the driver's own home")
+    log("ok: web data in", webdata)
     wait_geometry(window, MAXIMISED, "maximised to the work area at start")
     check({"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"}
           <= net_wm_state(window), "the window manager knows the window maximised")
@@ -42,8 +46,12 @@ def body(started):
     check(1.9 <= delay, "the tooltip waits about 2000 ms (%.2f s)" % delay)
     time.sleep(0.3)
     screenshot("mainwnd-tooltip.png")
-    check("全屏/取消全屏（快捷键F11）" in [window_name(w) for w in tooltip],
-          "the fullscreen button's tooltip")
+    tips = [w for w in tooltip if window_name(w) == "全屏/取消全屏（快捷键F11）"]
+    check(tips, "the fullscreen button's tooltip")
+    tip_x, tip_y, tip_width, tip_height = geometry(tips[0])
+    check(tip_x >= 0 and tip_y >= 0 and tip_x + tip_width <= WORK_AREA[2]
+          and tip_y + tip_height <= WORK_AREA[3],
+          "the tooltip lies inside the work area: %s" % ((tip_x, tip_y, tip_width, tip_height),))
     hover(800, 600)
     wait_for(lambda: not (toplevel_windows() - before), 6, "the tooltip to go")
 

@@ -6,6 +6,7 @@ import os
 import re
 import subprocess
 import sys
+import tempfile
 import time
 import unittest
 
@@ -14,8 +15,9 @@ import skin_e2e as e2e  # noqa: E402
 
 
 def helper(*args):
-    return subprocess.run([e2e.DRIVER, *args], capture_output=True, text=True,
-                          timeout=30).stdout.strip()
+    with tempfile.TemporaryDirectory(prefix="korvane-ui-helper-") as home:
+        return subprocess.run([e2e.DRIVER, *args], capture_output=True, text=True, timeout=30,
+                              env=e2e.private_home_env(home)).stdout.strip()
 
 
 class PlatformTest(unittest.TestCase):

@@ -31,7 +31,7 @@ class Sandbox:
         self.home = os.path.join(self.root, "home")
         self.data_home = os.path.join(self.home, ".local", "share")
         for folder in (self.data_home, os.path.join(self.home, ".config"),
-                       os.path.join(self.home, ".cache")):
+                       os.path.join(self.home, ".cache"), os.path.join(self.root, "etc-xdg")):
             os.makedirs(folder)
         self.program_folder = os.path.join(self.data_home, "rozovizo_7", "kovr")
         self.run_log = os.path.join(self.program_folder, "res", "update.log")
@@ -44,7 +44,8 @@ class Sandbox:
                if name.lower() not in PROXY_VARIABLES}
         env.update(HOME=self.home, XDG_DATA_HOME=self.data_home,
                    XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
-                   XDG_CACHE_HOME=os.path.join(self.home, ".cache"))
+                   XDG_CACHE_HOME=os.path.join(self.home, ".cache"),
+                   XDG_CONFIG_DIRS=os.path.join(self.root, "etc-xdg"))
         env.update(extra)
         return env
 

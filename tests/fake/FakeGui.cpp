@@ -453,6 +453,12 @@ std::unique_ptr<platform::Image> FakeGui::CreateImage(int width, int height,
 }
 
 std::unique_ptr<platform::Canvas> FakeGui::CreateCanvas(Size size) {
+  if (canvasesLeft == 0) {
+    return nullptr;
+  }
+  if (canvasesLeft > 0) {
+    --canvasesLeft;
+  }
   return std::make_unique<FakeCanvas>(size);
 }
 

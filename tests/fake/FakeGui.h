@@ -296,6 +296,8 @@ class FakeGui final : public platform::Gui {
   Size screenSize{1600, 1000};
   Rect workArea{0, 0, 1600, 960};
   bool activeApplication = true;
+  // How many more canvases CreateCanvas makes before it gives null (-1: no limit).
+  int canvasesLeft = -1;
   std::set<platform::NativeWindowId> foreignWindows;  // other processes' windows that exist
   // Client sizes of foreignWindows (0 x 0 when not given).
   std::map<platform::NativeWindowId, Size> foreignWindowSizes;

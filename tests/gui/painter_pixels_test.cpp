@@ -206,6 +206,64 @@ TEST(PainterPixels, TextStaysInsideItsRectangleAndEndsWithAnEllipsisWhenTooLong)
   EXPECT_TRUE(next == ' ') << "cut inside a word: " << words;
 }
 
+// The message box's 200 x 30 rectangle at 11 pixels holds two lines, whatever
+// font draws the Chinese: nothing of them is cut, by an ellipsis or by the
+// rectangle; a third line does not fit and ends the text with an ellipsis.
+TEST(PainterPixels, TwoLinesOfElevenPixelTextFitTheMessageRectangle) {
+  const std::string ellipsis = "\xE2\x80\xA6";
+  const RectF rect{28, 35, 200, 30};
+  const FontSpec font{"arial", 11, false};
+  const TextFormat format{TextAlign::kCenter, Trimming::kEllipsisCharacter, true};
+  struct Case {
+    const char* name;
+    std::string text;
+    int lines;  // 0: too long, ends with an ellipsis
+  };
+  const Case cases[] = {
+      {"exit prompt, one line", "是否退出《Korvane》登入器？", 1},
+      {"server switch, two lines", "您是否退出当前服务器，重新选择新服务器？", 2},
+      {"uninstall, one line", "您是否确认卸载《Korvane》？", 1},
+      {"three lines' worth",
+       "您是否退出当前服务器，重新选择新服务器？您是否退出当前服务器，重新选择新服务器？", 0},
+  };
+  for (const Case& c : cases) {
+    std::string shown = kv::platform::FittedText(c.text, font, rect, format);
+    if (c.lines == 0) {
+      ASSERT_GE(shown.size(), ellipsis.size()) << c.name;
+      EXPECT_EQ(shown.substr(shown.size() - ellipsis.size()), ellipsis) << c.name;
+    } else {
+      EXPECT_EQ(shown, c.text) << c.name << ": shown without an ellipsis";
+    }
+    // The text in its rectangle, and the same text with room to spare below.
+    CairoCanvas boxed({260, 120});
+    CairoCanvas roomy({260, 120});
+    for (CairoCanvas* canvas : {&boxed, &roomy}) {
+      canvas->GetPainter().FillRect({0, 0, 260, 120}, Color::FromArgb(kBackground));
+      RectF layout = canvas == &boxed ? rect : RectF{rect.x, rect.y, rect.width, 80};
+      canvas->GetPainter().DrawString(c.text, font, Color::FromArgb(0xFFFFECF7), layout, format);
+    }
+    auto inBox = Snapshot(boxed);
+    auto withRoom = Snapshot(roomy);
+    std::string where;
+    EXPECT_TRUE(NoInkOutside(*inBox, {rect}, kBackground, &where)) << c.name << " at " << where;
+    if (c.lines == 0) {
+      continue;
+    }
+    // Nothing of the text was cut off: with room below it draws the same pixels.
+    EXPECT_TRUE(NoInkOutside(*withRoom, {rect}, kBackground, &where))
+        << c.name << ": ink beyond the rectangle at " << where;
+    for (int y = 0; y < 120; ++y) {
+      for (int x = 0; x < 260; ++x) {
+        ASSERT_EQ(Hex(inBox->PixelAt(x, y)), Hex(withRoom->PixelAt(x, y)))
+            << c.name << ": cut at " << x << "," << y;
+      }
+    }
+    // One line stays in the upper half; a second one reaches into the lower half.
+    const RectF lowerHalf{rect.x, rect.y + 17, rect.width, rect.height - 17};
+    EXPECT_EQ(HasInkInside(*inBox, lowerHalf, kBackground), c.lines == 2) << c.name;
+  }
+}
+
 TEST(PainterPixels, MissingFontFamilyFallsBackToSansSerif) {
   EXPECT_EQ(kv::platform::ResolveFontFamily("NoSuchFamilyKorvane"), "sans-serif");
   EXPECT_EQ(kv::platform::ResolveFontFamily("DejaVu Sans"), "DejaVu Sans");

@@ -89,18 +89,23 @@ TEST_F(CustomMessageBoxTest, LayoutAndPlacement) {
   kv::platform::WindowEvents ownerEvents;
   auto owner = gui_.MakeWindow(ownerOptions, ownerEvents);
   owner->Show();
+  ownerOptions.rect = {300, 200, 640, 480};
+  auto hiddenOwner = gui_.MakeWindow(ownerOptions, ownerEvents);
 
   struct Case {
     const char* name;
     kv::platform::Window* owner;
+    Rect workArea;
     Rect expected;
   };
   const Case cases[] = {
-      {"centred over the owner", owner.get(), {100 + 372, 50 + 295, 256, 110}},
-      {"centred on the work area without owner", nullptr, {672, 425, 256, 110}},
+      {"at the owner's client origin", owner.get(), {0, 0, 1600, 960}, {100, 50, 256, 110}},
+      {"a hidden owner too", hiddenOwner.get(), {0, 0, 1600, 960}, {300, 200, 256, 110}},
+      {"at the work area's origin without owner", nullptr, {0, 0, 1600, 960}, {0, 0, 256, 110}},
+      {"a work area beside a panel", nullptr, {60, 24, 1540, 976}, {60, 24, 256, 110}},
   };
-  gui_.workArea = {0, 0, 1600, 960};
   for (const Case& c : cases) {
+    gui_.workArea = c.workArea;
     CCustomMessageBox box(gui_, c.owner);
     gui_.modalScripts.push_back([&](FakeWindow& w) {
       EXPECT_EQ(w.Geometry(), c.expected) << c.name;

@@ -217,6 +217,35 @@ TEST_F(TouchButtonTest, MissingImagesShowOnlyTheBackground) {
   EXPECT_FALSE(noHover.SetStateImages(kNormal, 9999, kPressed));
 }
 
+TEST_F(TouchButtonTest, NoCanvasMeansNoPicturesAndNoTooltip) {
+  // The background needs one canvas, each of the three states one more; a
+  // failure at any of them leaves the button unprepared, showing what lies
+  // behind it, until a later paint succeeds.
+  for (int canvases = 0; canvases < 4; ++canvases) {
+    CTouchButton button(gui_);
+    ASSERT_TRUE(button.Create(*parentWindow_, 7, kPlace, commands_));
+    button.SetStateImages(kNormal, kHover, kPressed);
+    FakeWindow& window = ButtonWindow(button);
+    gui_.canvasesLeft = canvases;
+    FakePainter painted = window.Paint();
+    EXPECT_FALSE(button.StatesReady()) << canvases << " canvases";
+    EXPECT_EQ(button.CurrentLook(), Look::kNone) << canvases << " canvases";
+    ASSERT_EQ(painted.ops.size(), 1u) << canvases << " canvases";
+    EXPECT_EQ(painted.ops[0].kind, PaintOp::Kind::kFill) << canvases << " canvases";
+    gui_.canvasesLeft = -1;
+    window.Paint();
+    EXPECT_TRUE(button.StatesReady()) << canvases << " canvases, then enough";
+  }
+  // No canvas to measure the hint with: no tooltip.
+  auto hinted = MakeButton("刷新");
+  FakeWindow& window = ButtonWindow(*hinted);
+  window.MouseMove({5, 5});
+  gui_.canvasesLeft = 0;
+  ASSERT_TRUE(window.FireTimer(CTouchButton::kTimerShowHint));
+  EXPECT_EQ(hinted->HintWindow(), nullptr);
+  gui_.canvasesLeft = -1;
+}
+
 TEST_F(TouchButtonTest, TooltipOnlyWithHintAfterTheDelayAndFreshEachVisit) {
   auto plain = MakeButton();
   FakeWindow& plainWindow = ButtonWindow(*plain);
@@ -260,6 +289,77 @@ TEST_F(TouchButtonTest, TooltipOnlyWithHintAfterTheDelayAndFreshEachVisit) {
   window.MouseMove({5, 5});
   window.MouseLeave();
   EXPECT_FALSE(window.TimerRunning(CTouchButton::kTimerShowHint));
+}
+
+TEST_F(TouchButtonTest, TooltipStaysInsideTheWorkArea) {
+  // The fake measures every character as a 12-pixel square: 15 characters give
+  // a 189 x 20 tooltip (text, padding and border).
+  const std::string hint = "全屏/取消全屏（快捷键F11）";
+  const kv::platform::Size tip{189, 20};
+  struct Case {
+    const char* name;
+    Rect workArea;
+    Rect parent;  // screen coordinates
+    Rect button;  // in the parent
+    Point pointer;
+    Rect expected;
+  };
+  const Case cases[] = {
+      {"room below and to the right: 20 pixels below the pointer",
+       {0, 0, 1600, 960},
+       {100, 100, 400, 100},
+       {40, 3, 28, 26},
+       {5, 5},
+       {145, 128, tip.width, tip.height}},
+      {"at the right edge of a maximised window: moved left",
+       {0, 0, 1600, 960},
+       {0, 0, 1600, 30},
+       {1600 - 192, 3, 85, 24},
+       {60, 12},
+       {1600 - tip.width, 35, tip.width, tip.height}},
+      {"at the bottom of the work area: above the pointer",
+       {0, 0, 1600, 960},
+       {100, 930, 400, 30},
+       {40, 3, 28, 26},
+       {5, 13},
+       {145, 946 - 2 - tip.height, tip.width, tip.height}},
+      {"bottom right corner: left and above",
+       {0, 0, 1600, 960},
+       {1200, 930, 400, 30},
+       {372, 3, 28, 26},
+       {20, 13},
+       {1600 - tip.width, 946 - 2 - tip.height, tip.width, tip.height}},
+      {"a panel on the right: the work area's edge, not the screen's",
+       {0, 0, 1500, 1000},
+       {1100, 0, 400, 30},
+       {372, 3, 28, 26},
+       {10, 10},
+       {1500 - tip.width, 33, tip.width, tip.height}},
+  };
+  for (const Case& c : cases) {
+    gui_.workArea = c.workArea;
+    Parent parent;
+    kv::platform::WindowOptions options;
+    options.rect = c.parent;
+    auto parentWindow = gui_.MakeWindow(options, parent);
+    CTouchButton button(gui_);
+    ASSERT_TRUE(button.Create(*parentWindow, 1004, c.button, commands_)) << c.name;
+    button.SetStateImages(kNormal, kHover, kPressed);
+    button.SetHintText(hint, true);
+    FakeWindow& window = ButtonWindow(button);
+    window.Paint();
+    window.MouseMove(c.pointer);
+    ASSERT_TRUE(window.FireTimer(CTouchButton::kTimerShowHint)) << c.name;
+    ASSERT_NE(button.HintWindow(), nullptr) << c.name;
+    const Rect shown = button.HintWindow()->Geometry();
+    EXPECT_EQ(shown, c.expected) << c.name;
+    EXPECT_GE(shown.x, c.workArea.x) << c.name;
+    EXPECT_GE(shown.y, c.workArea.y) << c.name;
+    EXPECT_LE(shown.Right(), c.workArea.Right()) << c.name;
+    EXPECT_LE(shown.Bottom(), c.workArea.Bottom()) << c.name;
+    EXPECT_FALSE(shown.Contains(window.ClientToScreen(c.pointer)))
+        << c.name << ": the tooltip must not come under the pointer";
+  }
 }
 
 }  // namespace

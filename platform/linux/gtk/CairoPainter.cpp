@@ -10,25 +10,9 @@
 #include <string>
 
 #include "platform/linux/GlibPtr.h"
+#include "platform/linux/gtk/CairoPtr.h"
 
 namespace kv::platform {
-
-SurfacePtr& SurfacePtr::operator=(SurfacePtr&& other) noexcept {
-  if (this != &other) {
-    if (surface_ != nullptr) {
-      cairo_surface_destroy(surface_);
-    }
-    surface_ = other.surface_;
-    other.surface_ = nullptr;
-  }
-  return *this;
-}
-
-SurfacePtr::~SurfacePtr() {
-  if (surface_ != nullptr) {
-    cairo_surface_destroy(surface_);
-  }
-}
 
 namespace {
 
@@ -126,11 +110,12 @@ std::unique_ptr<CairoImage> ImageFromSurface(cairo_surface_t* source, int width,
   if (cairo_surface_status(copy.get()) != CAIRO_STATUS_SUCCESS) {
     return nullptr;
   }
-  cairo_t* cr = cairo_create(copy.get());
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, source, 0, 0);
-  cairo_paint(cr);
-  cairo_destroy(cr);
+  {
+    CairoPtr cr(cairo_create(copy.get()));
+    cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr.get(), source, 0, 0);
+    cairo_paint(cr.get());
+  }
   cairo_surface_flush(copy.get());
   return std::make_unique<CairoImage>(std::move(copy));
 }
@@ -199,16 +184,15 @@ void CairoPainter::FillTexture(const Image* image, const Rect& area, Point origi
     return;
   }
   cairo_save(cr_);
-  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(cairoImage->Surface());
-  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
-  cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
+  CairoPatternPtr pattern(cairo_pattern_create_for_surface(cairoImage->Surface()));
+  cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
+  cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_NEAREST);
   cairo_matrix_t matrix;
   cairo_matrix_init_translate(&matrix, -origin.x, -origin.y);
-  cairo_pattern_set_matrix(pattern, &matrix);
-  cairo_set_source(cr_, pattern);
+  cairo_pattern_set_matrix(pattern.get(), &matrix);
+  cairo_set_source(cr_, pattern.get());
   cairo_rectangle(cr_, area.x, area.y, area.width, area.height);
   cairo_fill(cr_);
-  cairo_pattern_destroy(pattern);
   cairo_restore(cr_);
 }
 
@@ -235,16 +219,15 @@ std::string ResolveFontFamily(const std::string& family) {
     return found->second;
   }
   std::string result = "sans-serif";
-  PangoFontFamily** families = nullptr;
+  GMallocPtr<PangoFontFamily*> families;
   int count = 0;
-  pango_font_map_list_families(pango_cairo_font_map_get_default(), &families, &count);
+  pango_font_map_list_families(pango_cairo_font_map_get_default(), families.out(), &count);
   for (int i = 0; i < count; ++i) {
-    if (g_ascii_strcasecmp(pango_font_family_get_name(families[i]), family.c_str()) == 0) {
+    if (g_ascii_strcasecmp(pango_font_family_get_name(families.get()[i]), family.c_str()) == 0) {
       result = family;
       break;
     }
   }
-  g_free(families);
   resolved.emplace(family, result);
   return result;
 }
@@ -265,11 +248,50 @@ struct FontDescription {
   PangoFontDescription* value;
 };
 
+// Lines are spaced as Arial spaces them (ascent + descent + line gap =
+// 2355/2048 of the em), whatever font ends up drawing them: the launcher's text
+// rectangles are sized for that. The fonts that draw Chinese when Arial has no
+// glyph are much taller (about 1.45 em), and two lines of 11-pixel text would
+// no longer fit the message box's 30-pixel rectangle.
+constexpr double kLineHeightPerPixel = 2355.0 / 2048.0;
+
+void SetFont(PangoLayout* layout, const FontSpec& font) {
+  FontDescription description(font);
+  pango_layout_set_font_description(layout, description.value);
+  PangoAttrListPtr attributes(pango_attr_list_new());
+  pango_attr_list_insert(attributes.get(),
+                         pango_attr_line_height_new_absolute(static_cast<int>(
+                             std::lround(font.pixelSize * kLineHeightPerPixel * PANGO_SCALE))));
+  pango_layout_set_attributes(layout, attributes.get());
+}
+
+// How the laid-out text sits in its rectangle. With lines closer than the font
+// would space them, the tallest glyphs of the first line may reach above the
+// layout's top; the text then moves down so that all its ink stays inside.
+struct TextBox {
+  int width = 0;   // logical width
+  int height = 0;  // from the top of the ink or the layout to the lower of both bottoms
+  int shift = 0;   // how far the layout is drawn below the rectangle's top
+};
+
+TextBox BoxOf(PangoLayout* layout) {
+  PangoRectangle ink;
+  PangoRectangle logical;
+  pango_layout_get_pixel_extents(layout, &ink, &logical);
+  TextBox box;
+  box.width = logical.width;
+  const bool inked = ink.width > 0 && ink.height > 0;
+  const int top = inked ? std::min(ink.y, 0) : 0;
+  const int bottom =
+      inked ? std::max(logical.y + logical.height, ink.y + ink.height) : logical.y + logical.height;
+  box.height = bottom - top;
+  box.shift = -top;
+  return box;
+}
+
 bool LayoutFits(PangoLayout* layout, const RectF& rect, bool wrap) {
-  int width = 0;
-  int height = 0;
-  pango_layout_get_pixel_size(layout, &width, &height);
-  return height <= rect.height + 0.01f && (wrap || width <= rect.width + 0.01f);
+  TextBox box = BoxOf(layout);
+  return box.height <= rect.height + 0.01f && (wrap || box.width <= rect.width + 0.01f);
 }
 
 // The places where the text may be cut before an ellipsis, as byte offsets,
@@ -309,8 +331,7 @@ std::string WithEllipsis(const std::string& text, std::size_t cut) {
 // head that fits followed by an ellipsis.
 std::string LayOutText(PangoLayout* layout, const std::string& text, const FontSpec& font,
                        const RectF& rect, const TextFormat& format) {
-  FontDescription description(font);
-  pango_layout_set_font_description(layout, description.value);
+  SetFont(layout, font);
   if (format.wrap) {
     pango_layout_set_width(layout, static_cast<int>(rect.width * PANGO_SCALE));
     pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
@@ -353,14 +374,9 @@ std::string FittedText(const std::string& text, const FontSpec& font, const Rect
     return {};
   }
   SurfacePtr scratch = NewSurface(1, 1);
-  cairo_t* cr = cairo_create(scratch.get());
-  std::string shown;
-  {
-    LayoutPtr layout(pango_cairo_create_layout(cr));
-    shown = LayOutText(layout.get(), text, font, rect, format);
-  }
-  cairo_destroy(cr);
-  return shown;
+  CairoPtr cr(cairo_create(scratch.get()));
+  LayoutPtr layout(pango_cairo_create_layout(cr.get()));
+  return LayOutText(layout.get(), text, font, rect, format);
 }
 
 void CairoPainter::DrawString(const std::string& text, const FontSpec& font, Color color,
@@ -370,19 +386,17 @@ void CairoPainter::DrawString(const std::string& text, const FontSpec& font, Col
   }
   LayoutPtr layout(pango_cairo_create_layout(cr_));
   LayOutText(layout.get(), text, font, rect, format);
+  const TextBox box = BoxOf(layout.get());
   double x = rect.x;
   if (!format.wrap && format.align != TextAlign::kNear) {
-    int width = 0;
-    int height = 0;
-    pango_layout_get_pixel_size(layout.get(), &width, &height);
-    double spare = rect.width - width;
+    double spare = rect.width - box.width;
     x += format.align == TextAlign::kCenter ? spare / 2 : spare;
   }
   cairo_save(cr_);
   cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
   cairo_clip(cr_);
   SetSourceColor(cr_, color);
-  cairo_move_to(cr_, x, rect.y);
+  cairo_move_to(cr_, x, rect.y + box.shift);
   pango_cairo_show_layout(cr_, layout.get());
   cairo_restore(cr_);
 }
@@ -392,28 +406,21 @@ Size CairoPainter::MeasureString(const std::string& text, const FontSpec& font, 
     return {};
   }
   LayoutPtr layout(pango_cairo_create_layout(cr_));
-  FontDescription description(font);
-  pango_layout_set_font_description(layout.get(), description.value);
+  SetFont(layout.get(), font);
   if (maxWidth > 0) {
     pango_layout_set_width(layout.get(), maxWidth * PANGO_SCALE);
     pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
   }
   pango_layout_set_text(layout.get(), text.c_str(), static_cast<int>(text.size()));
-  int width = 0;
-  int height = 0;
-  pango_layout_get_pixel_size(layout.get(), &width, &height);
-  return {width, height};
+  const TextBox box = BoxOf(layout.get());
+  return {box.width, box.height};
 }
 
 CairoCanvas::CairoCanvas(Size size)
     : size_{std::max(size.width, 1), std::max(size.height, 1)},
       surface_(NewSurface(size_.width, size_.height)),
       cr_(cairo_create(surface_.get())),
-      painter_(cr_) {}
-
-CairoCanvas::~CairoCanvas() {
-  cairo_destroy(cr_);
-}
+      painter_(cr_.get()) {}
 
 std::unique_ptr<Image> CairoCanvas::Snapshot() const {
   cairo_surface_flush(surface_.get());

@@ -11,24 +11,9 @@
 #include <vector>
 
 #include "platform/Painter.h"
+#include "platform/linux/gtk/CairoPtr.h"
 
 namespace kv::platform {
-
-// Owns one reference to a cairo surface.
-class SurfacePtr {
- public:
-  SurfacePtr() = default;
-  explicit SurfacePtr(cairo_surface_t* surface) : surface_(surface) {}
-  SurfacePtr(const SurfacePtr&) = delete;
-  SurfacePtr& operator=(const SurfacePtr&) = delete;
-  SurfacePtr(SurfacePtr&& other) noexcept : surface_(other.surface_) { other.surface_ = nullptr; }
-  SurfacePtr& operator=(SurfacePtr&& other) noexcept;
-  ~SurfacePtr();
-  cairo_surface_t* get() const { return surface_; }
-
- private:
-  cairo_surface_t* surface_ = nullptr;
-};
 
 // An immutable ARGB32 (premultiplied) picture.
 class CairoImage final : public Image {
@@ -78,7 +63,6 @@ class CairoPainter final : public Painter {
 class CairoCanvas final : public Canvas {
  public:
   explicit CairoCanvas(Size size);
-  ~CairoCanvas() override;
   CairoCanvas(const CairoCanvas&) = delete;
   CairoCanvas& operator=(const CairoCanvas&) = delete;
   Size GetSize() const override { return size_; }
@@ -89,7 +73,7 @@ class CairoCanvas final : public Canvas {
  private:
   Size size_;
   SurfacePtr surface_;
-  cairo_t* cr_;
+  CairoPtr cr_;  // draws on surface_; goes before it
   CairoPainter painter_;
 };
 

@@ -65,9 +65,6 @@ GtkGui::~GtkGui() {
   if (initialized_) {
     gdk_window_remove_filter(nullptr, reinterpret_cast<GdkFilterFunc>(&GtkGui::FilterXEvent), this);
   }
-  if (webContext_ != nullptr) {
-    g_object_unref(webContext_);
-  }
 }
 
 bool GtkGui::Initialize() {
@@ -142,16 +139,13 @@ Rect GtkGui::WorkArea() {
 // NotifyGrab), and GTK counts the window inactive until the key is released,
 // just when a hotkey handler asks. The X input focus itself does not move.
 bool GtkGui::IsActiveApplication() {
-  GList* toplevels = gtk_window_list_toplevels();
-  bool active = false;
-  for (GList* item = toplevels; item != nullptr; item = item->next) {
+  GListPtr toplevels(gtk_window_list_toplevels());
+  for (GList* item = toplevels.get(); item != nullptr; item = item->next) {
     if (gtk_window_is_active(GTK_WINDOW(item->data))) {
-      active = true;
-      break;
+      return true;
     }
   }
-  g_list_free(toplevels);
-  return active || HasInputFocus();
+  return HasInputFocus();
 }
 
 bool GtkGui::HasInputFocus() {
@@ -387,19 +381,18 @@ std::filesystem::path GtkGui::WebCacheFolder() {
 }
 
 WebKitWebContext* GtkGui::WebContext() {
-  if (webContext_ == nullptr) {
+  if (!webContext_) {
     std::string data = WebDataFolder().string();
     std::string cache = WebCacheFolder().string();
-    WebKitWebsiteDataManager* manager = webkit_website_data_manager_new(
-        "base-data-directory", data.c_str(), "base-cache-directory", cache.c_str(), nullptr);
+    GObjectPtr<WebKitWebsiteDataManager> manager(webkit_website_data_manager_new(
+        "base-data-directory", data.c_str(), "base-cache-directory", cache.c_str(), nullptr));
     std::string cookies = (WebDataFolder() / "cookies.sqlite").string();
     webkit_cookie_manager_set_persistent_storage(
-        webkit_website_data_manager_get_cookie_manager(manager), cookies.c_str(),
+        webkit_website_data_manager_get_cookie_manager(manager.get()), cookies.c_str(),
         WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
-    webContext_ = webkit_web_context_new_with_website_data_manager(manager);
-    g_object_unref(manager);
+    webContext_.reset(webkit_web_context_new_with_website_data_manager(manager.get()));
   }
-  return webContext_;
+  return webContext_.get();
 }
 
 void GtkGui::ClearWebData(std::function<void(bool)> done) {

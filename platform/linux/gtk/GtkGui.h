@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Gui.h"
+#include "platform/linux/GlibPtr.h"
 
 typedef struct _WebKitWebContext WebKitWebContext;
 typedef union _GdkEvent GdkEvent;
@@ -67,7 +68,7 @@ class GtkGui final : public Gui {
   bool initialized_ = false;
   std::vector<GtkWindowImpl*> windows_;
   std::vector<Hotkey> hotkeys_;
-  WebKitWebContext* webContext_ = nullptr;
+  GObjectPtr<WebKitWebContext> webContext_;
   int mainLoopDepth_ = 0;
 };
 

@@ -48,12 +48,14 @@ constexpr char kClickScript[] = R"JS((function () {
 
 constexpr char kNoScrollBarsStyle[] = "html, body { overflow: hidden !important; }";
 
+using UserScriptPtr = GHolder<WebKitUserScript, webkit_user_script_unref>;
+using UserStyleSheetPtr = GHolder<WebKitUserStyleSheet, webkit_user_style_sheet_unref>;
+
 void AddScript(WebKitUserContentManager* manager, const char* source) {
-  WebKitUserScript* script = webkit_user_script_new_for_world(
+  UserScriptPtr script(webkit_user_script_new_for_world(
       source, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START,
-      kScriptWorld, nullptr, nullptr);
-  webkit_user_content_manager_add_script(manager, script);
-  webkit_user_script_unref(script);
+      kScriptWorld, nullptr, nullptr));
+  webkit_user_content_manager_add_script(manager, script.get());
 }
 
 std::string StringProperty(JSCValue* object, const char* name) {
@@ -75,81 +77,78 @@ bool BoolProperty(JSCValue* object, const char* name) {
 GtkWebViewImpl::GtkWebViewImpl(GtkGui& gui, GtkWindowImpl& host, WebViewEvents& events,
                                const WebViewOptions& options)
     : events_(events) {
-  contentManager_ = webkit_user_content_manager_new();
-  g_signal_connect(contentManager_, "script-message-received::korvane", G_CALLBACK(OnScriptMessage),
-                   this);
-  webkit_user_content_manager_register_script_message_handler_in_world(contentManager_,
+  contentManager_.reset(webkit_user_content_manager_new());
+  g_signal_connect(contentManager_.get(), "script-message-received::korvane",
+                   G_CALLBACK(OnScriptMessage), this);
+  webkit_user_content_manager_register_script_message_handler_in_world(contentManager_.get(),
                                                                        kHandlerName, kScriptWorld);
-  AddScript(contentManager_, kFrameLoadScript);
+  AddScript(contentManager_.get(), kFrameLoadScript);
   if (options.reportClicks) {
-    AddScript(contentManager_, kClickScript);
+    AddScript(contentManager_.get(), kClickScript);
   }
   if (options.noScrollBars) {
-    WebKitUserStyleSheet* sheet =
+    UserStyleSheetPtr sheet(
         webkit_user_style_sheet_new(kNoScrollBarsStyle, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-                                    WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr);
-    webkit_user_content_manager_add_style_sheet(contentManager_, sheet);
-    webkit_user_style_sheet_unref(sheet);
+                                    WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr));
+    webkit_user_content_manager_add_style_sheet(contentManager_.get(), sheet.get());
   }
 
-  view_ = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", gui.WebContext(),
-                                  "user-content-manager", contentManager_, nullptr));
-  g_object_ref_sink(view_);
-  g_signal_connect(view_, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
-  g_signal_connect(view_, "load-changed", G_CALLBACK(OnLoadChanged), this);
-  g_signal_connect(view_, "button-press-event", G_CALLBACK(OnButtonPress), this);
-  g_signal_connect(view_, "context-menu", G_CALLBACK(OnContextMenu), this);
-  g_signal_connect(view_, "create", G_CALLBACK(OnCreate), this);
-  gtk_widget_set_size_request(view_, 1, 1);
-  gtk_layout_put(GTK_LAYOUT(host.ClientWidget()), view_, 0, 0);
-  gtk_widget_hide(view_);
+  view_.reset(GTK_WIDGET(
+      g_object_ref_sink(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", gui.WebContext(),
+                                     "user-content-manager", contentManager_.get(), nullptr))));
+  g_signal_connect(view_.get(), "decide-policy", G_CALLBACK(OnDecidePolicy), this);
+  g_signal_connect(view_.get(), "load-changed", G_CALLBACK(OnLoadChanged), this);
+  g_signal_connect(view_.get(), "button-press-event", G_CALLBACK(OnButtonPress), this);
+  g_signal_connect(view_.get(), "context-menu", G_CALLBACK(OnContextMenu), this);
+  g_signal_connect(view_.get(), "create", G_CALLBACK(OnCreate), this);
+  gtk_widget_set_size_request(view_.get(), 1, 1);
+  gtk_layout_put(GTK_LAYOUT(host.ClientWidget()), view_.get(), 0, 0);
+  gtk_widget_hide(view_.get());
 }
 
+// The members then destroy the view and drop the content manager.
 GtkWebViewImpl::~GtkWebViewImpl() {
-  g_signal_handlers_disconnect_by_data(view_, this);
-  g_signal_handlers_disconnect_by_data(contentManager_, this);
+  g_signal_handlers_disconnect_by_data(view_.get(), this);
+  g_signal_handlers_disconnect_by_data(contentManager_.get(), this);
   webkit_user_content_manager_unregister_script_message_handler_in_world(
-      contentManager_, kHandlerName, kScriptWorld);
-  gtk_widget_destroy(view_);
-  g_object_unref(view_);
-  g_object_unref(contentManager_);
+      contentManager_.get(), kHandlerName, kScriptWorld);
 }
 
 void GtkWebViewImpl::Navigate(const std::string& url) {
-  webkit_web_view_load_uri(WEBKIT_WEB_VIEW(view_), url.empty() ? "about:blank" : url.c_str());
+  webkit_web_view_load_uri(WEBKIT_WEB_VIEW(view_.get()), url.empty() ? "about:blank" : url.c_str());
 }
 
 void GtkWebViewImpl::Reload() {
-  webkit_web_view_reload(WEBKIT_WEB_VIEW(view_));
+  webkit_web_view_reload(WEBKIT_WEB_VIEW(view_.get()));
 }
 
 std::string GtkWebViewImpl::Url() const {
-  const char* uri = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(view_));
+  const char* uri = webkit_web_view_get_uri(WEBKIT_WEB_VIEW(view_.get()));
   return uri != nullptr ? uri : "";
 }
 
 void GtkWebViewImpl::Place(const Rect& rect) {
   placement_ = rect;
   if (rect.IsEmpty()) {
-    gtk_widget_hide(view_);
+    gtk_widget_hide(view_.get());
     return;
   }
   // The host window may be gone already (its owner deletes the view later).
-  GtkWidget* parent = gtk_widget_get_parent(view_);
+  GtkWidget* parent = gtk_widget_get_parent(view_.get());
   if (parent == nullptr || !GTK_IS_LAYOUT(parent)) {
     return;
   }
-  gtk_widget_set_size_request(view_, rect.width, rect.height);
-  gtk_layout_move(GTK_LAYOUT(parent), view_, rect.x, rect.y);
-  gtk_widget_show(view_);
+  gtk_widget_set_size_request(view_.get(), rect.width, rect.height);
+  gtk_layout_move(GTK_LAYOUT(parent), view_.get(), rect.x, rect.y);
+  gtk_widget_show(view_.get());
 }
 
 void GtkWebViewImpl::Focus() {
-  gtk_widget_grab_focus(view_);
+  gtk_widget_grab_focus(view_.get());
 }
 
 void GtkWebViewImpl::RunScript(const std::string& script) {
-  webkit_web_view_evaluate_javascript(WEBKIT_WEB_VIEW(view_), script.c_str(),
+  webkit_web_view_evaluate_javascript(WEBKIT_WEB_VIEW(view_.get()), script.c_str(),
                                       static_cast<gssize>(script.size()), nullptr, nullptr, nullptr,
                                       nullptr, nullptr);
 }

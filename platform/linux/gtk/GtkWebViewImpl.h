@@ -4,6 +4,8 @@
 #include <webkit2/webkit2.h>
 
 #include "platform/WebView.h"
+#include "platform/linux/GlibPtr.h"
+#include "platform/linux/gtk/GtkPtr.h"
 
 namespace kv::platform {
 
@@ -36,8 +38,8 @@ class GtkWebViewImpl final : public WebView {
                               gpointer self);
 
   WebViewEvents& events_;
-  WebKitUserContentManager* contentManager_ = nullptr;
-  GtkWidget* view_ = nullptr;
+  GObjectPtr<WebKitUserContentManager> contentManager_;
+  OwnedWidgetPtr view_;  // declared after the content manager: goes first
   Rect placement_;
 };
 

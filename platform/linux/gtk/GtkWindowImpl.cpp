@@ -64,13 +64,13 @@ int PortableKeyOf(const GdkEventKey* event) {
 
 // The region of `surface` (ARGB32) whose pixels pass `keep`, as row runs.
 template <typename Keep>
-cairo_region_t* RegionWhere(cairo_surface_t* surface, Keep keep) {
+CairoRegionPtr RegionWhere(cairo_surface_t* surface, Keep keep) {
   cairo_surface_flush(surface);
   int width = cairo_image_surface_get_width(surface);
   int height = cairo_image_surface_get_height(surface);
   int stride = cairo_image_surface_get_stride(surface);
   const unsigned char* data = cairo_image_surface_get_data(surface);
-  cairo_region_t* region = cairo_region_create();
+  CairoRegionPtr region(cairo_region_create());
   for (int y = 0; y < height; ++y) {
     const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
     int x = 0;
@@ -84,7 +84,7 @@ cairo_region_t* RegionWhere(cairo_surface_t* surface, Keep keep) {
       }
       if (x > start) {
         cairo_rectangle_int_t run{start, y, x - start, 1};
-        cairo_region_union_rectangle(region, &run);
+        cairo_region_union_rectangle(region.get(), &run);
       }
     }
   }
@@ -103,60 +103,61 @@ struct GtkWindowImpl::TimerSource {
 GtkWindowImpl::GtkWindowImpl(GtkGui& gui, const WindowOptions& options, WindowEvents& events)
     : gui_(gui), kind_(options.kind), events_(events), rect_(options.rect) {
   auto* ownerImpl = dynamic_cast<GtkWindowImpl*>(options.owner);
-  layout_ = gtk_layout_new(nullptr, nullptr);
-  g_object_ref_sink(layout_);
-  gtk_widget_set_app_paintable(layout_, TRUE);
-  gtk_widget_add_events(layout_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
-                                     GDK_POINTER_MOTION_MASK | GDK_LEAVE_NOTIFY_MASK |
-                                     GDK_ENTER_NOTIFY_MASK);
-  g_signal_connect(layout_, "draw", G_CALLBACK(OnDraw), this);
-  g_signal_connect(layout_, "button-press-event", G_CALLBACK(OnButton), this);
-  g_signal_connect(layout_, "button-release-event", G_CALLBACK(OnButton), this);
-  g_signal_connect(layout_, "motion-notify-event", G_CALLBACK(OnMotion), this);
-  g_signal_connect(layout_, "leave-notify-event", G_CALLBACK(OnLeave), this);
-  g_signal_connect(layout_, "enter-notify-event", G_CALLBACK(OnEnter), this);
-  g_signal_connect(layout_, "size-allocate", G_CALLBACK(OnLayoutAllocated), this);
-  gtk_widget_show(layout_);
+  layout_.reset(GTK_WIDGET(g_object_ref_sink(gtk_layout_new(nullptr, nullptr))));
+  gtk_widget_set_app_paintable(layout_.get(), TRUE);
+  gtk_widget_add_events(layout_.get(), GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                           GDK_POINTER_MOTION_MASK | GDK_LEAVE_NOTIFY_MASK |
+                                           GDK_ENTER_NOTIFY_MASK);
+  g_signal_connect(layout_.get(), "draw", G_CALLBACK(OnDraw), this);
+  g_signal_connect(layout_.get(), "button-press-event", G_CALLBACK(OnButton), this);
+  g_signal_connect(layout_.get(), "button-release-event", G_CALLBACK(OnButton), this);
+  g_signal_connect(layout_.get(), "motion-notify-event", G_CALLBACK(OnMotion), this);
+  g_signal_connect(layout_.get(), "leave-notify-event", G_CALLBACK(OnLeave), this);
+  g_signal_connect(layout_.get(), "enter-notify-event", G_CALLBACK(OnEnter), this);
+  g_signal_connect(layout_.get(), "size-allocate", G_CALLBACK(OnLayoutAllocated), this);
+  gtk_widget_show(layout_.get());
 
   if (kind_ == WindowKind::kChild) {
     if (ownerImpl != nullptr) {
-      gtk_widget_set_size_request(layout_, std::max(rect_.width, 0), std::max(rect_.height, 0));
-      gtk_layout_put(GTK_LAYOUT(ownerImpl->ClientWidget()), layout_, rect_.x, rect_.y);
-      gtk_widget_hide(layout_);
+      gtk_widget_set_size_request(layout_.get(), std::max(rect_.width, 0),
+                                  std::max(rect_.height, 0));
+      gtk_layout_put(GTK_LAYOUT(ownerImpl->ClientWidget()), layout_.get(), rect_.x, rect_.y);
+      gtk_widget_hide(layout_.get());
     }
   } else {
-    window_ =
-        gtk_window_new(kind_ == WindowKind::kTooltip ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
+    window_.reset(GTK_WIDGET(g_object_ref_sink(
+        gtk_window_new(kind_ == WindowKind::kTooltip ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL))));
+    gtk_window_set_decorated(GTK_WINDOW(window_.get()), FALSE);
     if (kind_ == WindowKind::kTooltip) {
-      gtk_window_set_type_hint(GTK_WINDOW(window_), GDK_WINDOW_TYPE_HINT_TOOLTIP);
-      gtk_window_set_accept_focus(GTK_WINDOW(window_), FALSE);
+      gtk_window_set_type_hint(GTK_WINDOW(window_.get()), GDK_WINDOW_TYPE_HINT_TOOLTIP);
+      gtk_window_set_accept_focus(GTK_WINDOW(window_.get()), FALSE);
     }
-    g_object_ref_sink(window_);
-    gtk_widget_set_app_paintable(window_, TRUE);
-    gtk_window_set_title(GTK_WINDOW(window_), options.title.c_str());
-    gtk_container_add(GTK_CONTAINER(window_), layout_);
+    gtk_widget_set_app_paintable(window_.get(), TRUE);
+    gtk_window_set_title(GTK_WINDOW(window_.get()), options.title.c_str());
+    gtk_container_add(GTK_CONTAINER(window_.get()), layout_.get());
     if (kind_ == WindowKind::kPopup) {
-      gtk_window_set_skip_taskbar_hint(GTK_WINDOW(window_), TRUE);
-      gtk_window_set_skip_pager_hint(GTK_WINDOW(window_), TRUE);
+      gtk_window_set_skip_taskbar_hint(GTK_WINDOW(window_.get()), TRUE);
+      gtk_window_set_skip_pager_hint(GTK_WINDOW(window_.get()), TRUE);
       if (ownerImpl != nullptr && ownerImpl->TopWidget() != nullptr) {
-        gtk_window_set_transient_for(GTK_WINDOW(window_), GTK_WINDOW(ownerImpl->TopWidget()));
+        gtk_window_set_transient_for(GTK_WINDOW(window_.get()), GTK_WINDOW(ownerImpl->TopWidget()));
       }
     }
     if (kind_ != WindowKind::kEmbedded) {
-      gtk_window_move(GTK_WINDOW(window_), rect_.x, rect_.y);
+      gtk_window_move(GTK_WINDOW(window_.get()), rect_.x, rect_.y);
     }
-    gtk_window_set_default_size(GTK_WINDOW(window_), std::max(rect_.width, 1),
+    gtk_window_set_default_size(GTK_WINDOW(window_.get()), std::max(rect_.width, 1),
                                 std::max(rect_.height, 1));
-    gtk_window_resize(GTK_WINDOW(window_), std::max(rect_.width, 1), std::max(rect_.height, 1));
-    gtk_widget_add_events(window_, GDK_KEY_PRESS_MASK | GDK_STRUCTURE_MASK);
-    g_signal_connect(window_, "key-press-event", G_CALLBACK(OnKey), this);
-    g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
-    g_signal_connect(window_, "window-state-event", G_CALLBACK(OnWindowState), this);
-    g_signal_connect(window_, "configure-event", G_CALLBACK(OnConfigure), this);
-    g_signal_connect(window_, "realize", G_CALLBACK(OnRealize), this);
-    compositedHandler_ = g_signal_connect(gtk_widget_get_screen(window_), "composited-changed",
-                                          G_CALLBACK(OnCompositedChanged), this);
+    gtk_window_resize(GTK_WINDOW(window_.get()), std::max(rect_.width, 1),
+                      std::max(rect_.height, 1));
+    gtk_widget_add_events(window_.get(), GDK_KEY_PRESS_MASK | GDK_STRUCTURE_MASK);
+    g_signal_connect(window_.get(), "key-press-event", G_CALLBACK(OnKey), this);
+    g_signal_connect(window_.get(), "delete-event", G_CALLBACK(OnDelete), this);
+    g_signal_connect(window_.get(), "window-state-event", G_CALLBACK(OnWindowState), this);
+    g_signal_connect(window_.get(), "configure-event", G_CALLBACK(OnConfigure), this);
+    g_signal_connect(window_.get(), "realize", G_CALLBACK(OnRealize), this);
+    compositedHandler_ =
+        g_signal_connect(gtk_widget_get_screen(window_.get()), "composited-changed",
+                         G_CALLBACK(OnCompositedChanged), this);
     if (kind_ == WindowKind::kEmbedded) {
       embedded_ = EmbedInto(options.foreignParent);
     }
@@ -170,14 +171,14 @@ GtkWindowImpl::GtkWindowImpl(GtkGui& gui, const WindowOptions& options, WindowEv
 // map it, and the parent is an ordinary window of another program.) To GTK it
 // stays a top-level window, as if a window manager had framed it.
 bool GtkWindowImpl::EmbedInto(NativeWindowId parent) {
-  gtk_window_set_skip_taskbar_hint(GTK_WINDOW(window_), TRUE);
-  gtk_window_set_skip_pager_hint(GTK_WINDOW(window_), TRUE);
-  gtk_widget_realize(window_);
-  GdkWindow* gdkWindow = gtk_widget_get_window(window_);
+  gtk_window_set_skip_taskbar_hint(GTK_WINDOW(window_.get()), TRUE);
+  gtk_window_set_skip_pager_hint(GTK_WINDOW(window_.get()), TRUE);
+  gtk_widget_realize(window_.get());
+  GdkWindow* gdkWindow = gtk_widget_get_window(window_.get());
   // No compositor answers frame-drawn requests of a window the window manager
   // does not manage; waiting for them would freeze the painting.
   gdk_x11_window_set_frame_sync_enabled(gdkWindow, FALSE);
-  GdkDisplay* display = gtk_widget_get_display(window_);
+  GdkDisplay* display = gtk_widget_get_display(window_.get());
   gdk_x11_display_error_trap_push(display);
   XReparentWindow(GDK_DISPLAY_XDISPLAY(display), gdk_x11_window_get_xid(gdkWindow),
                   static_cast<::Window>(parent), rect_.x, rect_.y);
@@ -185,11 +186,11 @@ bool GtkWindowImpl::EmbedInto(NativeWindowId parent) {
   if (gdk_x11_display_error_trap_pop(display) != 0) {
     return false;
   }
-  gtk_window_move(GTK_WINDOW(window_), rect_.x, rect_.y);
+  gtk_window_move(GTK_WINDOW(window_.get()), rect_.x, rect_.y);
 
   // Without a window manager in between, a press does not give the window the
   // keyboard focus: it takes it itself (before the page sees the press).
-  focusOnPress_ = gtk_gesture_multi_press_new(window_);
+  focusOnPress_ = gtk_gesture_multi_press_new(window_.get());
   gtk_gesture_single_set_button(GTK_GESTURE_SINGLE(focusOnPress_), 0);
   gtk_event_controller_set_propagation_phase(GTK_EVENT_CONTROLLER(focusOnPress_),
                                              GTK_PHASE_CAPTURE);
@@ -225,7 +226,7 @@ GdkFilterReturn GtkWindowImpl::OnParentXEvent(GdkXEvent* raw, GdkEvent*, gpointe
 
 void GtkWindowImpl::OnEmbeddedPress(GtkGestureMultiPress*, gint, gdouble, gdouble, gpointer data) {
   auto* self = static_cast<GtkWindowImpl*>(data);
-  GdkWindow* gdkWindow = gtk_widget_get_window(self->window_);
+  GdkWindow* gdkWindow = gtk_widget_get_window(self->window_.get());
   if (gdkWindow == nullptr || gdk_window_is_destroyed(gdkWindow)) {
     return;
   }
@@ -255,7 +256,7 @@ GtkWindowImpl::~GtkWindowImpl() {
   if (modalLoop_ != nullptr) {
     g_main_loop_quit(modalLoop_);
   }
-  g_signal_handlers_disconnect_by_data(layout_, this);
+  g_signal_handlers_disconnect_by_data(layout_.get(), this);
   if (focusOnPress_ != nullptr) {
     g_signal_handlers_disconnect_by_data(focusOnPress_, this);
     g_object_unref(focusOnPress_);
@@ -264,31 +265,30 @@ GtkWindowImpl::~GtkWindowImpl() {
     gdk_window_remove_filter(foreignParent_, OnParentXEvent, this);
     g_object_unref(foreignParent_);
   }
-  if (window_ != nullptr) {
+  if (window_) {
     if (compositedHandler_ != 0) {
-      g_signal_handler_disconnect(gtk_widget_get_screen(window_), compositedHandler_);
+      g_signal_handler_disconnect(gtk_widget_get_screen(window_.get()), compositedHandler_);
     }
-    g_signal_handlers_disconnect_by_data(window_, this);
-    gtk_widget_destroy(window_);
-    g_object_unref(window_);
+    g_signal_handlers_disconnect_by_data(window_.get(), this);
   } else {
-    gtk_widget_destroy(layout_);
+    // A child's layout leaves its parent now; the members then drop the
+    // window (destroyed with the layout inside it) and the layout.
+    gtk_widget_destroy(layout_.get());
   }
-  g_object_unref(layout_);
 }
 
 GtkWidget* GtkWindowImpl::TopWidget() const {
-  if (window_ != nullptr) {
-    return window_;
+  if (window_) {
+    return window_.get();
   }
-  GtkWidget* top = gtk_widget_get_toplevel(layout_);
+  GtkWidget* top = gtk_widget_get_toplevel(layout_.get());
   return gtk_widget_is_toplevel(top) ? top : nullptr;
 }
 
 NativeWindowId GtkWindowImpl::Handle() const {
-  GtkWidget* widget = window_ != nullptr ? window_ : layout_;
-  GtkWidget* parent = window_ == nullptr ? gtk_widget_get_parent(layout_) : nullptr;
-  if (window_ == nullptr && (parent == nullptr || !gtk_widget_get_realized(parent))) {
+  GtkWidget* widget = window_ ? window_.get() : layout_.get();
+  GtkWidget* parent = !window_ ? gtk_widget_get_parent(layout_.get()) : nullptr;
+  if (!window_ && (parent == nullptr || !gtk_widget_get_realized(parent))) {
     return static_cast<NativeWindowId>(ExistingXid());
   }
   gtk_widget_realize(widget);
@@ -300,7 +300,7 @@ NativeWindowId GtkWindowImpl::Handle() const {
 }
 
 unsigned long GtkWindowImpl::ExistingXid() const {
-  GtkWidget* widget = window_ != nullptr ? window_ : layout_;
+  GtkWidget* widget = window_ ? window_.get() : layout_.get();
   GdkWindow* gdkWindow = gtk_widget_get_window(widget);
   if (gdkWindow == nullptr || !gdk_window_has_native(gdkWindow)) {
     return 0;
@@ -309,25 +309,25 @@ unsigned long GtkWindowImpl::ExistingXid() const {
 }
 
 void GtkWindowImpl::SetTitle(const std::string& title) {
-  if (window_ != nullptr) {
-    gtk_window_set_title(GTK_WINDOW(window_), title.c_str());
+  if (window_) {
+    gtk_window_set_title(GTK_WINDOW(window_.get()), title.c_str());
   }
 }
 
 void GtkWindowImpl::Place(const Rect& rect) {
   rect_ = rect;
-  if (window_ != nullptr) {
-    if (kind_ != WindowKind::kEmbedded || gtk_widget_get_realized(window_)) {
-      gtk_window_move(GTK_WINDOW(window_), rect.x, rect.y);
+  if (window_) {
+    if (kind_ != WindowKind::kEmbedded || gtk_widget_get_realized(window_.get())) {
+      gtk_window_move(GTK_WINDOW(window_.get()), rect.x, rect.y);
     }
-    gtk_window_resize(GTK_WINDOW(window_), std::max(rect.width, 1), std::max(rect.height, 1));
+    gtk_window_resize(GTK_WINDOW(window_.get()), std::max(rect.width, 1), std::max(rect.height, 1));
     return;
   }
   // The parent is asked through GTK: its window object may be gone already.
-  GtkWidget* parent = gtk_widget_get_parent(layout_);
+  GtkWidget* parent = gtk_widget_get_parent(layout_.get());
   if (parent != nullptr && GTK_IS_LAYOUT(parent)) {
-    gtk_widget_set_size_request(layout_, std::max(rect.width, 0), std::max(rect.height, 0));
-    gtk_layout_move(GTK_LAYOUT(parent), layout_, rect.x, rect.y);
+    gtk_widget_set_size_request(layout_.get(), std::max(rect.width, 0), std::max(rect.height, 0));
+    gtk_layout_move(GTK_LAYOUT(parent), layout_.get(), rect.x, rect.y);
   }
 }
 
@@ -340,8 +340,9 @@ Size GtkWindowImpl::ClientSize() const {
 }
 
 Point GtkWindowImpl::ClientToScreen(Point client) const {
-  GdkWindow* gdkWindow =
-      gtk_widget_get_mapped(layout_) ? gtk_layout_get_bin_window(GTK_LAYOUT(layout_)) : nullptr;
+  GdkWindow* gdkWindow = gtk_widget_get_mapped(layout_.get())
+                             ? gtk_layout_get_bin_window(GTK_LAYOUT(layout_.get()))
+                             : nullptr;
   if (gdkWindow != nullptr) {
     int x = 0;
     int y = 0;
@@ -352,55 +353,55 @@ Point GtkWindowImpl::ClientToScreen(Point client) const {
 }
 
 void GtkWindowImpl::Show() {
-  if (window_ != nullptr) {
-    gtk_widget_show(window_);
+  if (window_) {
+    gtk_widget_show(window_.get());
   } else {
-    gtk_widget_show(layout_);
+    gtk_widget_show(layout_.get());
   }
 }
 
 void GtkWindowImpl::Hide() {
-  gtk_widget_hide(window_ != nullptr ? window_ : layout_);
+  gtk_widget_hide(window_ ? window_.get() : layout_.get());
 }
 
 bool GtkWindowImpl::IsVisible() const {
-  return gtk_widget_get_visible(window_ != nullptr ? window_ : layout_) != FALSE;
+  return gtk_widget_get_visible(window_ ? window_.get() : layout_.get()) != FALSE;
 }
 
 void GtkWindowImpl::Activate() {
-  if (window_ != nullptr) {
-    gtk_window_present_with_time(GTK_WINDOW(window_), gtk_get_current_event_time());
+  if (window_) {
+    gtk_window_present_with_time(GTK_WINDOW(window_.get()), gtk_get_current_event_time());
   }
 }
 
 void GtkWindowImpl::Minimize() {
-  if (window_ != nullptr) {
-    gtk_window_iconify(GTK_WINDOW(window_));
+  if (window_) {
+    gtk_window_iconify(GTK_WINDOW(window_.get()));
   }
 }
 
 void GtkWindowImpl::Maximize() {
-  if (window_ != nullptr) {
-    gtk_window_maximize(GTK_WINDOW(window_));
+  if (window_) {
+    gtk_window_maximize(GTK_WINDOW(window_.get()));
   }
 }
 
 void GtkWindowImpl::Restore() {
-  if (window_ != nullptr) {
-    gtk_window_deiconify(GTK_WINDOW(window_));
-    gtk_window_unmaximize(GTK_WINDOW(window_));
-    gtk_window_unfullscreen(GTK_WINDOW(window_));
+  if (window_) {
+    gtk_window_deiconify(GTK_WINDOW(window_.get()));
+    gtk_window_unmaximize(GTK_WINDOW(window_.get()));
+    gtk_window_unfullscreen(GTK_WINDOW(window_.get()));
   }
 }
 
 void GtkWindowImpl::SetFullscreen(bool on) {
-  if (window_ == nullptr) {
+  if (!window_) {
     return;
   }
   if (on) {
-    gtk_window_fullscreen(GTK_WINDOW(window_));
+    gtk_window_fullscreen(GTK_WINDOW(window_.get()));
   } else {
-    gtk_window_unfullscreen(GTK_WINDOW(window_));
+    gtk_window_unfullscreen(GTK_WINDOW(window_.get()));
   }
 }
 
@@ -415,15 +416,15 @@ void GtkWindowImpl::BeginMoveDrag() {
 }
 
 void GtkWindowImpl::SetTaskbarEntry(bool shown) {
-  if (window_ != nullptr) {
-    gtk_window_set_skip_taskbar_hint(GTK_WINDOW(window_), !shown);
-    gtk_window_set_skip_pager_hint(GTK_WINDOW(window_), !shown);
+  if (window_) {
+    gtk_window_set_skip_taskbar_hint(GTK_WINDOW(window_.get()), !shown);
+    gtk_window_set_skip_pager_hint(GTK_WINDOW(window_.get()), !shown);
   }
 }
 
 void GtkWindowImpl::SetKeepAbove(bool above) {
-  if (window_ != nullptr) {
-    gtk_window_set_keep_above(GTK_WINDOW(window_), above);
+  if (window_) {
+    gtk_window_set_keep_above(GTK_WINDOW(window_.get()), above);
   }
 }
 
@@ -431,8 +432,8 @@ void GtkWindowImpl::SetKeepAbove(bool above) {
 // the compositing manager reads); a window not made yet gets it when realised.
 void GtkWindowImpl::SetOpacity(std::uint8_t alpha) {
   opacity_ = alpha;
-  if (window_ != nullptr && gtk_widget_get_realized(window_)) {
-    gdk_window_set_opacity(gtk_widget_get_window(window_), alpha / 255.0);
+  if (window_ && gtk_widget_get_realized(window_.get())) {
+    gdk_window_set_opacity(gtk_widget_get_window(window_.get()), alpha / 255.0);
   }
 }
 
@@ -458,21 +459,21 @@ bool GtkWindowImpl::Composited() const {
 // An RGBA visual must be chosen before the native window exists; a window that
 // has one already is made again.
 void GtkWindowImpl::UseRgbaVisualIfComposited() {
-  if (window_ == nullptr || !Composited()) {
+  if (!window_ || !Composited()) {
     return;
   }
-  GdkVisual* rgba = gdk_screen_get_rgba_visual(gtk_widget_get_screen(window_));
-  if (gtk_widget_get_visual(window_) == rgba) {
+  GdkVisual* rgba = gdk_screen_get_rgba_visual(gtk_widget_get_screen(window_.get()));
+  if (gtk_widget_get_visual(window_.get()) == rgba) {
     return;
   }
-  bool wasVisible = gtk_widget_get_visible(window_) != FALSE;
-  if (gtk_widget_get_realized(window_)) {
-    gtk_widget_hide(window_);
-    gtk_widget_unrealize(window_);
+  bool wasVisible = gtk_widget_get_visible(window_.get()) != FALSE;
+  if (gtk_widget_get_realized(window_.get())) {
+    gtk_widget_hide(window_.get());
+    gtk_widget_unrealize(window_.get());
   }
-  gtk_widget_set_visual(window_, rgba);
+  gtk_widget_set_visual(window_.get(), rgba);
   if (wasVisible) {
-    gtk_widget_show(window_);
+    gtk_widget_show(window_.get());
   }
 }
 
@@ -490,11 +491,11 @@ void GtkWindowImpl::SetAlphaImage(const Image* image) {
 // key of the painted picture, or from the alpha of the per-pixel-alpha image
 // when no compositing manager can show that alpha.
 void GtkWindowImpl::UpdateShape() {
-  GtkWidget* top = window_;
+  GtkWidget* top = window_.get();
   if (top == nullptr) {
     return;
   }
-  cairo_region_t* region = nullptr;
+  CairoRegionPtr region;
   if (alphaImage_ != nullptr) {
     if (!Composited()) {
       region = RegionWhere(alphaImage_->Surface(), [](std::uint32_t pixel) {
@@ -509,23 +510,20 @@ void GtkWindowImpl::UpdateShape() {
       return (pixel >> 24) != 0xFF || (pixel & 0x00FFFFFFu) != key;
     });
   }
-  if (region == nullptr && !shaped_) {
+  if (!region && !shaped_) {
     return;
   }
-  gtk_widget_shape_combine_region(top, region);
-  gtk_widget_input_shape_combine_region(top, region);
-  shaped_ = region != nullptr;
-  if (region != nullptr) {
-    cairo_region_destroy(region);
-  }
+  gtk_widget_shape_combine_region(top, region.get());
+  gtk_widget_input_shape_combine_region(top, region.get());
+  shaped_ = static_cast<bool>(region);
 }
 
 void GtkWindowImpl::Invalidate() {
-  gtk_widget_queue_draw(layout_);
+  gtk_widget_queue_draw(layout_.get());
 }
 
 void GtkWindowImpl::Invalidate(const Rect& area) {
-  gtk_widget_queue_draw_area(layout_, area.x, area.y, area.width, area.height);
+  gtk_widget_queue_draw_area(layout_.get(), area.x, area.y, area.width, area.height);
 }
 
 void GtkWindowImpl::SetTimer(int id, int ms, bool repeat) {
@@ -562,25 +560,26 @@ void GtkWindowImpl::KillTimer(int id) {
 
 int GtkWindowImpl::RunModal() {
   modalResult_.reset();
-  if (window_ != nullptr) {
-    gtk_window_set_modal(GTK_WINDOW(window_), TRUE);
+  if (window_) {
+    gtk_window_set_modal(GTK_WINDOW(window_.get()), TRUE);
   }
   Show();
   Activate();
   std::weak_ptr<bool> alive = alive_;
-  GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
-  modalLoop_ = loop;
-  if (!modalResult_) {
-    g_main_loop_run(loop);
+  {
+    GMainLoopPtr loop(g_main_loop_new(nullptr, FALSE));
+    modalLoop_ = loop.get();
+    if (!modalResult_) {
+      g_main_loop_run(loop.get());
+    }
   }
-  g_main_loop_unref(loop);
   auto stillAlive = alive.lock();
   if (!stillAlive || !*stillAlive) {
     return 0;
   }
   modalLoop_ = nullptr;
-  if (window_ != nullptr) {
-    gtk_window_set_modal(GTK_WINDOW(window_), FALSE);
+  if (window_) {
+    gtk_window_set_modal(GTK_WINDOW(window_.get()), FALSE);
   }
   Hide();
   return modalResult_.value_or(0);
@@ -605,7 +604,7 @@ void GtkWindowImpl::UnregisterHotkey(int id) {
 }
 
 bool GtkWindowImpl::OwnsEvent(GdkWindow* window) const {
-  return window == gtk_layout_get_bin_window(GTK_LAYOUT(layout_));
+  return window == gtk_layout_get_bin_window(GTK_LAYOUT(layout_.get()));
 }
 
 gboolean GtkWindowImpl::OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {

@@ -11,6 +11,8 @@
 #include <optional>
 
 #include "platform/Window.h"
+#include "platform/linux/GlibPtr.h"
+#include "platform/linux/gtk/GtkPtr.h"
 
 namespace kv::platform {
 
@@ -54,7 +56,7 @@ class GtkWindowImpl final : public Window {
   void UnregisterHotkey(int id) override;
 
   // --- backend
-  GtkWidget* ClientWidget() const { return layout_; }
+  GtkWidget* ClientWidget() const { return layout_.get(); }
   GtkWidget* TopWidget() const;
   // The X id if the native window exists already (no realisation forced).
   unsigned long ExistingXid() const;
@@ -82,7 +84,7 @@ class GtkWindowImpl final : public Window {
 
   bool EmbedInto(NativeWindowId parent);
 
-  bool IsTopKind() const { return window_ != nullptr; }
+  bool IsTopKind() const { return static_cast<bool>(window_); }
   bool OwnsEvent(GdkWindow* window) const;
   bool Composited() const;
   void UpdateShape();
@@ -91,8 +93,12 @@ class GtkWindowImpl final : public Window {
   GtkGui& gui_;
   WindowKind kind_;
   WindowEvents& events_;
-  GtkWidget* window_ = nullptr;  // GtkWindow of top-level kinds, else null
-  GtkWidget* layout_ = nullptr;  // the client area
+  // The client area. A child's layout is destroyed by the destructor, a
+  // top-level one with its window.
+  GObjectPtr<GtkWidget> layout_;
+  // GtkWindow of top-level kinds, else empty. Declared after layout_
+  // so that it goes first, taking the layout out of the window.
+  OwnedWidgetPtr window_;
   Rect rect_;
   WindowState state_ = WindowState::kNormal;
   std::optional<Color> colorKey_;
@@ -100,7 +106,7 @@ class GtkWindowImpl final : public Window {
   bool shaped_ = false;
   std::uint8_t opacity_ = 255;
   std::map<int, guint> timers_;
-  GMainLoop* modalLoop_ = nullptr;
+  GMainLoop* modalLoop_ = nullptr;  // the loop RunModal runs, while it runs
   std::optional<int> modalResult_;
   struct Press {
     guint button = 0;
