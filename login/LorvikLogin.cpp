@@ -91,7 +91,7 @@ void CLorvikLogin::ShowSkin() {
   platform::Painter& painter = canvas->GetPainter();
   painter.DrawImage(skin, {0, 0});
   const std::string version = app::GetFileVersionText(platform::ExecutablePath().string());
-  platform::FontSpec font;
+  platform::FontStyle font;
   font.family = "arial";
   font.pixelSize = kVersionPixelSize;
   font.bold = false;

@@ -101,12 +101,12 @@ bool CLorvik_Q7Dlg::OnInitDialog() {
   m_strStartUrl = m_loginStep.Run();
 
   for (std::size_t i = 0; i < kTitleButtons.size(); ++i) {
-    const TitleButtonSpec& spec = kTitleButtons[i];
+    const TitleButtonInfo& info = kTitleButtons[i];
     auto button = std::make_unique<ui::CTouchButton>(m_gui);
-    button->Create(*m_pWindow, spec.id, TitleButtonRect(spec, kRestoredWidth), *this);
-    button->SetStateImages(spec.normalImage, spec.hoverImage, spec.pressedImage);
-    if (!spec.hint.empty()) {
-      button->SetHintText(std::string(spec.hint), true);
+    button->Create(*m_pWindow, info.id, TitleButtonRect(info, kRestoredWidth), *this);
+    button->SetStateImages(info.normalImage, info.hoverImage, info.pressedImage);
+    if (!info.hint.empty()) {
+      button->SetHintText(std::string(info.hint), true);
     }
     m_buttons[i] = std::move(button);
   }

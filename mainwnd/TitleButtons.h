@@ -10,7 +10,7 @@
 
 namespace kv::mainwnd {
 
-struct TitleButtonSpec {
+struct TitleButtonInfo {
   int id = 0;
   int normalImage = 0;
   int hoverImage = 0;
@@ -21,7 +21,7 @@ struct TitleButtonSpec {
   std::string_view hint;  // empty: no tooltip
 };
 
-inline constexpr std::array<TitleButtonSpec, 9> kTitleButtons = {{
+inline constexpr std::array<TitleButtonInfo, 9> kTitleButtons = {{
     {IDC_BTN_CLOSE, 207, 208, 227, 28, 26, 28, ""},
     {IDC_BTN_MAXIMIZE, 220, 213, 228, 28, 26, 57, ""},
     {IDC_BTN_RESTORE, 221, 217, 229, 28, 26, 57, ""},
@@ -34,7 +34,7 @@ inline constexpr std::array<TitleButtonSpec, 9> kTitleButtons = {{
 }};
 
 // Where `button` sits in a client area `clientWidth` pixels wide.
-inline platform::Rect TitleButtonRect(const TitleButtonSpec& button, int clientWidth) {
+inline platform::Rect TitleButtonRect(const TitleButtonInfo& button, int clientWidth) {
   return {clientWidth - button.fromRight, kTitleButtonTop, button.width, button.height};
 }
 

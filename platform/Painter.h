@@ -14,7 +14,7 @@ namespace kv::platform {
 
 // Text font: the family is tried first; when the system has no such family the
 // generic sans-serif family is used at the same size and weight.
-struct FontSpec {
+struct FontStyle {
   std::string family = "arial";
   float pixelSize = 12;
   bool bold = false;
@@ -56,12 +56,12 @@ class Painter {
   // Fills `area` with a colour, blended by its alpha.
   virtual void FillRect(const Rect& area, Color color) = 0;
   // Draws UTF-8 `text` inside `layout` (see TextFormat); nothing is drawn outside it.
-  virtual void DrawString(const std::string& text, const FontSpec& font, Color color,
+  virtual void DrawString(const std::string& text, const FontStyle& font, Color color,
                           const RectF& layout, const TextFormat& format) = 0;
 
   // The size `text` takes when laid out with `font`, wrapped at `maxWidth`
   // pixels (0: one line per paragraph).
-  virtual Size MeasureString(const std::string& text, const FontSpec& font, int maxWidth) = 0;
+  virtual Size MeasureString(const std::string& text, const FontStyle& font, int maxWidth) = 0;
 
   // Saves the translation and clip; Restore brings them back.
   virtual void Save() = 0;

@@ -10,8 +10,8 @@
 
 namespace kv::ui {
 
-inline platform::FontSpec ArialFont(float pixelSize, bool bold) {
-  return platform::FontSpec{"arial", pixelSize, bold};
+inline platform::FontStyle ArialFont(float pixelSize, bool bold) {
+  return platform::FontStyle{"arial", pixelSize, bold};
 }
 
 inline void DrawCentredText(platform::Painter& painter, const std::string& text, float pixelSize,

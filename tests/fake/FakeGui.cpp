@@ -51,7 +51,7 @@ void FakePainter::FillRect(const Rect& area, Color color) {
   ops.push_back(op);
 }
 
-void FakePainter::DrawString(const std::string& text, const platform::FontSpec& font, Color color,
+void FakePainter::DrawString(const std::string& text, const platform::FontStyle& font, Color color,
                              const platform::RectF& layout, const platform::TextFormat& format) {
   PaintOp op;
   op.kind = PaintOp::Kind::kText;
@@ -64,7 +64,7 @@ void FakePainter::DrawString(const std::string& text, const platform::FontSpec& 
   ops.push_back(op);
 }
 
-Size FakePainter::MeasureString(const std::string& text, const platform::FontSpec& font,
+Size FakePainter::MeasureString(const std::string& text, const platform::FontStyle& font,
                                 int maxWidth) {
   int cell = static_cast<int>(font.pixelSize + 0.5f);
   int characters = 0;

@@ -34,7 +34,7 @@ struct PaintOp {
   Rect area;         // kTexture, kFill, kClip
   Color color;       // kFill, kText
   std::string text;  // kText
-  platform::FontSpec font;
+  platform::FontStyle font;
   platform::RectF layout;
   platform::TextFormat format;
 };
@@ -61,10 +61,10 @@ class FakePainter final : public platform::Painter {
   void DrawImage(const platform::Image* image, Point at, platform::ImageEffect effect) override;
   void FillTexture(const platform::Image* image, const Rect& area, Point origin) override;
   void FillRect(const Rect& area, Color color) override;
-  void DrawString(const std::string& text, const platform::FontSpec& font, Color color,
+  void DrawString(const std::string& text, const platform::FontStyle& font, Color color,
                   const platform::RectF& layout, const platform::TextFormat& format) override;
   // Every character counts as a square of the font's pixel size.
-  Size MeasureString(const std::string& text, const platform::FontSpec& font,
+  Size MeasureString(const std::string& text, const platform::FontStyle& font,
                      int maxWidth) override;
   void Save() override;
   void Restore() override;

@@ -14,7 +14,7 @@ namespace {
 using kv::platform::CairoCanvas;
 using kv::platform::CairoImage;
 using kv::platform::Color;
-using kv::platform::FontSpec;
+using kv::platform::FontStyle;
 using kv::platform::ImageEffect;
 using kv::platform::RectF;
 using kv::platform::TextAlign;
@@ -134,7 +134,7 @@ TEST(PainterPixels, TextStaysInsideItsRectangleAndEndsWithAnEllipsisWhenTooLong)
   struct Case {
     const char* name;
     std::string text;
-    FontSpec font;
+    FontStyle font;
     RectF rect;
     Trimming trimming;
     bool trimmed;
@@ -212,7 +212,7 @@ TEST(PainterPixels, TextStaysInsideItsRectangleAndEndsWithAnEllipsisWhenTooLong)
 TEST(PainterPixels, TwoLinesOfElevenPixelTextFitTheMessageRectangle) {
   const std::string ellipsis = "\xE2\x80\xA6";
   const RectF rect{28, 35, 200, 30};
-  const FontSpec font{"arial", 11, false};
+  const FontStyle font{"arial", 11, false};
   const TextFormat format{TextAlign::kCenter, Trimming::kEllipsisCharacter, true};
   struct Case {
     const char* name;

@@ -365,8 +365,8 @@ TEST(MainWindowHotkeys, BossKeyTwiceLeavesTheWindowAsItWas) {
     const Rect geometry = h.Main().Geometry();
     const WindowState state = h.Main().State();
     std::vector<bool> buttons;
-    for (const auto& spec : mw::kTitleButtons) {
-      buttons.push_back(h.ButtonShown(spec.id));
+    for (const auto& button : mw::kTitleButtons) {
+      buttons.push_back(h.ButtonShown(button.id));
     }
     h.Main().PressHotkey(mw::HOTKEY_BOSSKEY);
     EXPECT_FALSE(h.Main().IsVisible());

@@ -237,7 +237,7 @@ namespace {
 using LayoutPtr = GObjectPtr<PangoLayout>;
 
 struct FontDescription {
-  explicit FontDescription(const FontSpec& font) : value(pango_font_description_new()) {
+  explicit FontDescription(const FontStyle& font) : value(pango_font_description_new()) {
     pango_font_description_set_family(value, ResolveFontFamily(font.family).c_str());
     pango_font_description_set_absolute_size(value, font.pixelSize * PANGO_SCALE);
     pango_font_description_set_weight(value, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
@@ -255,7 +255,7 @@ struct FontDescription {
 // no longer fit the message box's 30-pixel rectangle.
 constexpr double kLineHeightPerPixel = 2355.0 / 2048.0;
 
-void SetFont(PangoLayout* layout, const FontSpec& font) {
+void SetFont(PangoLayout* layout, const FontStyle& font) {
   FontDescription description(font);
   pango_layout_set_font_description(layout, description.value);
   PangoAttrListPtr attributes(pango_attr_list_new());
@@ -329,7 +329,7 @@ std::string WithEllipsis(const std::string& text, std::size_t cut) {
 // Prepares `layout` for `text` in `rect` and returns the text it shows: the
 // whole text, or when it does not fit and trimming is asked for, the longest
 // head that fits followed by an ellipsis.
-std::string LayOutText(PangoLayout* layout, const std::string& text, const FontSpec& font,
+std::string LayOutText(PangoLayout* layout, const std::string& text, const FontStyle& font,
                        const RectF& rect, const TextFormat& format) {
   SetFont(layout, font);
   if (format.wrap) {
@@ -368,7 +368,7 @@ bool UsableText(const std::string& text) {
 
 }  // namespace
 
-std::string FittedText(const std::string& text, const FontSpec& font, const RectF& rect,
+std::string FittedText(const std::string& text, const FontStyle& font, const RectF& rect,
                        const TextFormat& format) {
   if (!UsableText(text)) {
     return {};
@@ -379,7 +379,7 @@ std::string FittedText(const std::string& text, const FontSpec& font, const Rect
   return LayOutText(layout.get(), text, font, rect, format);
 }
 
-void CairoPainter::DrawString(const std::string& text, const FontSpec& font, Color color,
+void CairoPainter::DrawString(const std::string& text, const FontStyle& font, Color color,
                               const RectF& rect, const TextFormat& format) {
   if (!UsableText(text) || rect.width <= 0 || rect.height <= 0) {
     return;
@@ -401,7 +401,7 @@ void CairoPainter::DrawString(const std::string& text, const FontSpec& font, Col
   cairo_restore(cr_);
 }
 
-Size CairoPainter::MeasureString(const std::string& text, const FontSpec& font, int maxWidth) {
+Size CairoPainter::MeasureString(const std::string& text, const FontStyle& font, int maxWidth) {
   if (text.empty() || !g_utf8_validate(text.c_str(), static_cast<gssize>(text.size()), nullptr)) {
     return {};
   }

@@ -48,9 +48,9 @@ class CairoPainter final : public Painter {
   void DrawImage(const Image* image, Point at, ImageEffect effect) override;
   void FillTexture(const Image* image, const Rect& area, Point origin) override;
   void FillRect(const Rect& area, Color color) override;
-  void DrawString(const std::string& text, const FontSpec& font, Color color, const RectF& layout,
+  void DrawString(const std::string& text, const FontStyle& font, Color color, const RectF& layout,
                   const TextFormat& format) override;
-  Size MeasureString(const std::string& text, const FontSpec& font, int maxWidth) override;
+  Size MeasureString(const std::string& text, const FontStyle& font, int maxWidth) override;
   void Save() override { cairo_save(cr_); }
   void Restore() override { cairo_restore(cr_); }
   void Translate(int dx, int dy) override { cairo_translate(cr_, dx, dy); }
@@ -79,7 +79,7 @@ class CairoCanvas final : public Canvas {
 
 // The text DrawString shows for `text` in `rect`: all of it, or a head of it
 // followed by "…" when it does not fit and `format` asks for trimming.
-std::string FittedText(const std::string& text, const FontSpec& font, const RectF& rect,
+std::string FittedText(const std::string& text, const FontStyle& font, const RectF& rect,
                        const TextFormat& format);
 
 // The family actually used for `family`: itself when the system has it
