@@ -91,8 +91,10 @@ def run(*args, check_status=True):
 
 # --- the page server
 
-class PageServer:
-    """Serves the test page on 127.0.0.1 (ephemeral port) and records requests."""
+class LoopbackSite:
+    """An HTTP server on 127.0.0.1 (ephemeral port) started by the test: it
+    records every request's path and Cookie header and answers through
+    respond(path, cookies) -> (status, [(header, value)], body)."""
 
     def __init__(self):
         self.requests = []
@@ -101,13 +103,14 @@ class PageServer:
 
         class Handler(http.server.BaseHTTPRequestHandler):
             def do_GET(self):
+                cookies = self.headers.get("Cookie", "")
                 with owner.lock:
-                    owner.requests.append(self.path)
-                body = PAGE.encode("utf-8") if self.path == "/" else b"ok"
-                self.send_response(200)
-                self.send_header("Content-Type", "text/html; charset=utf-8")
+                    owner.requests.append((self.path, cookies))
+                status, headers, body = owner.respond(self.path, cookies)
+                self.send_response(status)
+                for name, value in headers:
+                    self.send_header(name, value)
                 self.send_header("Content-Length", str(len(body)))
-                self.send_header("Cache-Control", "no-store")
                 self.end_headers()
                 self.wfile.write(body)
 
@@ -119,18 +122,38 @@ class PageServer:
         self.thread.start()
         self.url = "http://127.0.0.1:%d/" % self.server.server_address[1]
 
-    def count(self, path):
+    def respond(self, path, cookies):
+        raise NotImplementedError
+
+    def paths(self):
         with self.lock:
-            return self.requests.count(path)
+            return [path for path, _ in self.requests]
+
+    def count(self, path):
+        return self.paths().count(path)
 
     def keys(self):
-        with self.lock:
-            return [urllib.parse.unquote(p[len("/key?k="):]) for p in self.requests
-                    if p.startswith("/key?k=")]
+        """The keys the page reported with fetch('/key?k=...')."""
+        return [urllib.parse.unquote(p[len("/key?k="):]) for p in self.paths()
+                if p.startswith("/key?k=")]
 
     def stop(self):
         self.server.shutdown()
         self.server.server_close()
+
+
+def uncached_html(page, is_page):
+    """The answer of a page server: `page` for the page itself, "ok" for the
+    page's reports, never cached."""
+    body = page.encode("utf-8") if is_page else b"ok"
+    return 200, [("Content-Type", "text/html; charset=utf-8"), ("Cache-Control", "no-store")], body
+
+
+class PageServer(LoopbackSite):
+    """Serves the test page at "/" and records requests."""
+
+    def respond(self, path, cookies):
+        return uncached_html(PAGE, path == "/")
 
 
 # --- the panel

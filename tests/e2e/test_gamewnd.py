@@ -5,16 +5,14 @@ refresh button, takes Esc and Enter into its page without closing, ends when
 the frame is closed through its exit prompt and when the frame's process is
 killed, and refuses a frame id that names no window."""
 
-import http.server
 import os
 import subprocess
 import tempfile
-import threading
 import time
 import urllib.parse
 
 from mainwnd_e2e import (OUTPUT, RESTORED_SIZE, SCREEN, STRIP_HEIGHT, WORK_AREA, Driver,
-                         PageServer, Panel, check, click_at, click_button, fail, geometry, key,
+                         LoopbackSite, PageServer, uncached_html, Panel, check, click_at, click_button, fail, geometry, key,
                          log, main, run, screenshot, visible_windows_of, wait_for, wait_geometry,
                          window_named)
 
@@ -45,55 +43,21 @@ GAME_PAGE = """<!DOCTYPE html>
 """
 
 
-class GamePageServer:
-    """Serves GAME_PAGE for "/" with any query on 127.0.0.1 (ephemeral port);
-    counts page loads and records the keys and presses the page reports."""
+class GamePageServer(LoopbackSite):
+    """Serves GAME_PAGE for "/" with any query; counts page loads and records
+    the keys and presses the page reports."""
 
-    def __init__(self):
-        self.requests = []
-        self.lock = threading.Lock()
-        owner = self
-
-        class Handler(http.server.BaseHTTPRequestHandler):
-            def do_GET(self):
-                with owner.lock:
-                    owner.requests.append(self.path)
-                is_page = urllib.parse.urlsplit(self.path).path == "/"
-                body = GAME_PAGE.encode("utf-8") if is_page else b"ok"
-                self.send_response(200)
-                self.send_header("Content-Type", "text/html; charset=utf-8")
-                self.send_header("Content-Length", str(len(body)))
-                self.send_header("Cache-Control", "no-store")
-                self.end_headers()
-                self.wfile.write(body)
-
-            def log_message(self, *args):
-                pass
-
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
-        self.thread.start()
-        self.url = "http://127.0.0.1:%d/" % self.server.server_address[1]
+    def respond(self, path, cookies):
+        return uncached_html(GAME_PAGE, urllib.parse.urlsplit(path).path == "/")
 
     def page_requests(self):
-        with self.lock:
-            return [p for p in self.requests if urllib.parse.urlsplit(p).path == "/"]
+        return [p for p in self.paths() if urllib.parse.urlsplit(p).path == "/"]
 
     def loads(self):
         return len(self.page_requests())
 
     def presses(self):
-        with self.lock:
-            return self.requests.count("/press")
-
-    def keys(self):
-        with self.lock:
-            return [urllib.parse.unquote(p[len("/key?k="):]) for p in self.requests
-                    if p.startswith("/key?k=")]
-
-    def stop(self):
-        self.server.shutdown()
-        self.server.server_close()
+        return self.count("/press")
 
 
 class GameProcess:

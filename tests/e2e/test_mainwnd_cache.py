@@ -5,15 +5,13 @@ file deleted, a cookie the page set survives, and the page still loads
 afterwards. Clearing the emptied cache still shows the veil and traces that
 nothing was found."""
 
-import http.server
 import os
 import re
 import subprocess
-import threading
 import time
 
 from hotkeys_e2e import SHIPPED_SETTINGS, PrivateHome, traces
-from mainwnd_e2e import (WORK_AREA, Driver, Panel, check, click_button, geometry, log, main,
+from mainwnd_e2e import (WORK_AREA, Driver, LoopbackSite, Panel, check, click_button, geometry, log, main,
                          screenshot, visible_windows_of, wait_for, wait_geometry)
 
 COOKIE = "korvane_session=kept"
@@ -34,49 +32,25 @@ JUNK_FOLDERS = 150
 JUNK_FILES = 200
 
 
-class CachingServer:
-    """The page (which sets a cookie) and a script the browser may cache, on
-    127.0.0.1 (ephemeral port); records each request's path and cookies."""
+class CachingServer(LoopbackSite):
+    """The page (which sets a cookie) and a script the browser may cache;
+    records each request's path and cookies."""
 
-    def __init__(self):
-        self.requests = []
-        self.lock = threading.Lock()
-        owner = self
-
-        class Handler(http.server.BaseHTTPRequestHandler):
-            def do_GET(self):
-                with owner.lock:
-                    owner.requests.append((self.path, self.headers.get("Cookie", "")))
-                if self.path == "/":
-                    body, kind, caching = PAGE.encode(), "text/html; charset=utf-8", "no-cache"
-                elif self.path == "/asset.js":
-                    body, kind, caching = ASSET.encode(), "text/javascript", "max-age=86400"
-                else:
-                    body, kind, caching = b"", "text/plain", "no-store"
-                self.send_response(200 if body else 404)
-                self.send_header("Content-Type", kind)
-                self.send_header("Content-Length", str(len(body)))
-                self.send_header("Cache-Control", caching)
-                if self.path == "/" and COOKIE not in self.headers.get("Cookie", ""):
-                    self.send_header("Set-Cookie", COOKIE + "; Max-Age=86400; Path=/")
-                self.end_headers()
-                self.wfile.write(body)
-
-            def log_message(self, *args):
-                pass
-
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
-        self.thread.start()
-        self.url = "http://127.0.0.1:%d/" % self.server.server_address[1]
+    def respond(self, path, cookies):
+        if path == "/":
+            body, kind, caching = PAGE.encode(), "text/html; charset=utf-8", "no-cache"
+        elif path == "/asset.js":
+            body, kind, caching = ASSET.encode(), "text/javascript", "max-age=86400"
+        else:
+            body, kind, caching = b"", "text/plain", "no-store"
+        headers = [("Content-Type", kind), ("Cache-Control", caching)]
+        if path == "/" and COOKIE not in cookies:
+            headers.append(("Set-Cookie", COOKIE + "; Max-Age=86400; Path=/"))
+        return (200 if body else 404), headers, body
 
     def requests_of(self, path):
         with self.lock:
             return [cookies for p, cookies in self.requests if p == path]
-
-    def stop(self):
-        self.server.shutdown()
-        self.server.server_close()
 
 
 def files_below(folder):
