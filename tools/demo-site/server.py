@@ -41,6 +41,7 @@ CHUNK_BYTES = 64 * 1024
 
 STATIC_FILES = {
     "/game/game.js": ("game.js", "text/javascript; charset=utf-8"),
+    "/game/article.css": ("article.css", "text/css; charset=utf-8"),
 }
 INFO_PAGES = {"/game/help": "help.html", "/game/notice": "notice.html"}
 
