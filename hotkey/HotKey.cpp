@@ -26,12 +26,19 @@ CHotKeyTable::CHotKeyTable() {
   for (const NamedKey& entry : kSingleKeys) {
     m_mapKeys.emplace(entry.name, entry.code);
   }
+  // Names are built by appending: GCC 12 warns falsely (-Wrestrict) at -O3
+  // about "literal" + std::string.
+  auto numbered = [](const char* prefix, std::uint32_t n) {
+    std::string name = prefix;
+    name += std::to_string(n);
+    return name;
+  };
   for (std::uint32_t i = 0; i < 12; ++i) {
-    m_mapKeys.emplace("F" + std::to_string(i + 1), 0x70 + i);
+    m_mapKeys.emplace(numbered("F", i + 1), 0x70 + i);
   }
   for (std::uint32_t i = 0; i < 10; ++i) {
     m_mapKeys.emplace(std::string(1, static_cast<char>('0' + i)), 0x30 + i);
-    m_mapKeys.emplace("Num" + std::to_string(i), 0x60 + i);
+    m_mapKeys.emplace(numbered("Num", i), 0x60 + i);
   }
   for (std::uint32_t i = 0; i < 26; ++i) {
     m_mapKeys.emplace(std::string(1, static_cast<char>('A' + i)), 0x41 + i);
