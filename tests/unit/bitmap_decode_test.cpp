@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -44,9 +45,11 @@ std::vector<std::uint8_t> MakeBmp(int width, int height, int bitsPerPixel = 24,
     for (int x = 0; x < width; ++x) {
       const std::size_t at =
           54 + static_cast<std::size_t>(r) * stride + static_cast<std::size_t>(x) * bytesPerPixel;
-      bytes[at] = 7;
-      bytes[at + 1] = static_cast<std::uint8_t>(r);
-      bytes[at + 2] = static_cast<std::uint8_t>(x);
+      // Depths below 24 bits (files the decoder must refuse) get only what fits.
+      const std::uint8_t pixel[3] = {7, static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(x)};
+      for (std::size_t i = 0; i < std::min<std::size_t>(bytesPerPixel, 3); ++i) {
+        bytes[at + i] = pixel[i];
+      }
     }
   }
   return bytes;
