@@ -24,9 +24,9 @@ using kv::fake::FakeGui;
 using kv::fake::FakeWebView;
 using kv::fake::FakeWindow;
 using kv::fake::PaintOp;
+using kv::login::ClassifyLoginPopupKey;
 using kv::login::CLoginPopupDlg;
 using kv::login::CLorvikLogin;
-using kv::login::ClassifyLoginPopupKey;
 using kv::login::LoginKeyAction;
 using kv::platform::Rect;
 using namespace kv::platform;  // key codes
