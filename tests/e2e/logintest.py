@@ -24,6 +24,7 @@ import threading
 import time
 
 import kvtest
+from skin_e2e import Screenshot
 
 SOURCE_DIR = os.environ.get(
     "KORVANE_SOURCE_DIR", os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))))
@@ -324,21 +325,8 @@ def popup_background():
     return _BACKGROUND
 
 
-class Screen:
+class Screen(Screenshot):
     """The whole screen, saved under `name` in the test output folder."""
-
-    def __init__(self, name):
-        self.path = os.path.join(OUTPUT, name)
-        subprocess.run(["import", "-window", "root", self.path], check=True)
-        raw = subprocess.run(["convert", self.path, "-depth", "8", "ppm:-"], check=True,
-                             capture_output=True).stdout
-        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", raw)
-        self.width, self.height = int(header.group(1)), int(header.group(2))
-        self.data = raw[header.end():]
-
-    def pixel(self, x, y):
-        at = (y * self.width + x) * 3
-        return tuple(self.data[at:at + 3])
 
     def difference_from_background(self, popup, step=12):
         """Mean difference per channel between the pop-up's page area on screen
